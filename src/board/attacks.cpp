@@ -1,0 +1,108 @@
+#include <cstdlib>
+
+#include "board/board.h"
+#include "board/castling.h"
+
+constexpr int MATERIAL_VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 0};
+
+namespace {
+
+bool reaches_along_rays(const square_node& from, const square_node& target, int first_dir,
+                        int dir_step) {
+    for (int d = first_dir; d < 8; d += dir_step) {
+        for (const square_node* n = from.ray[d]; n; n = n->ray[d]) {
+            if (n == &target) return true;
+            if (n->piece != EMPTY) break;
+        }
+    }
+    return false;
+}
+
+bool is_neighbour(square_node* const* links, const square_node& target) {
+    for (int i = 0; i < 8; i++)
+        if (links[i] == &target) return true;
+    return false;
+}
+
+} // namespace
+
+bool board::is_attacked(int square, int colour) const {
+    const square_node& s = squares[square];
+    for (int d = 0; d < 8; d++) {
+        const square_node* n = s.ray[d];
+        for (int step = 1; n; n = n->ray[d], step++) {
+            if (n->piece == EMPTY) continue;
+            if (n->colour != colour) break;
+            int p = n->piece;
+            if (p == QUEEN || (p == ROOK && d % 2 == 0) || (p == BISHOP && d % 2 == 1) ||
+                (p == KING && step == 1))
+                return true;
+            break;
+        }
+    }
+    for (const square_node* j : s.jump)
+        if (j && j->piece == KNIGHT && j->colour == colour) return true;
+    const square_node* left = s.ray[colour == WHITE ? SW : NW];
+    const square_node* right = s.ray[colour == WHITE ? SE : NE];
+    if (left && left->piece == PAWN && left->colour == colour) return true;
+    if (right && right->piece == PAWN && right->colour == colour) return true;
+    return false;
+}
+
+// A move from the transposition table may belong to another position. True
+// only lets the caller try it with make_move; false costs a full generation.
+// Beyond the plain rules, the flags must agree with what stands on `to`, so
+// a confirmed move can never put the nodes and the piece tables at odds.
+bool board::move_is_valid(move m) const {
+    if (m == no_move) return false;
+    if (m.from == m.to || m.from > 63 || m.to > 63) return false;
+    const int mover = side_to_move;
+    const square_node& from = squares[m.from];
+    const square_node& to = squares[m.to];
+    if (from.piece == EMPTY || from.colour != mover) return false;
+
+    if (m.flags & FLAG_CASTLE) {
+        const castling* c = castling_to(m.to);
+        if (!c || castled[mover] || !(castle_rights & c->right)) return false;
+        return castle_path_safe(m.from, m.to);
+    }
+    if (m.flags & FLAG_PROMOTE) return false;
+
+    const int forward = mover == WHITE ? N : S;
+    if (m.flags & FLAG_EP) {
+        if (from.piece != PAWN || m.to != ep_square || to.piece != EMPTY) return false;
+        if (from.ray[forward + 1] != &to && from.ray[(forward + 7) % 8] != &to) return false;
+        const square_node* victim = to.ray[forward ^ 4];
+        return victim && victim->piece == PAWN && victim->colour == (mover ^ 1);
+    }
+    if (from.piece == PAWN) {
+        const square_node* one = from.ray[forward];
+        const int last_row = mover == WHITE ? 0 : 7;
+        if (!one || one->piece != EMPTY || m.to / 8 == last_row) return false;
+        if (one == &to) return m.flags == FLAG_PAWN;
+        const int double_row = mover == WHITE ? 6 : 1;
+        return one->ray[forward] == &to && to.piece == EMPTY && m.from / 8 == double_row &&
+               m.flags == (FLAG_PAWN | FLAG_DOUBLE);
+    }
+    if (m.flags & FLAG_CAPTURE) {
+        if (to.piece == EMPTY || to.piece == KING || to.colour == mover) return false;
+    } else if (to.piece != EMPTY) {
+        return false;
+    }
+    switch (from.piece) {
+    case BISHOP: return reaches_along_rays(from, to, 1, 2);
+    case ROOK: return reaches_along_rays(from, to, 0, 2);
+    case QUEEN: return reaches_along_rays(from, to, 0, 1);
+    case KNIGHT: return is_neighbour(from.jump, to);
+    case KING: return is_neighbour(from.ray, to);
+    default: return false;
+    }
+}
+
+int board::material_balance(int colour) const {
+    int balance = 0;
+    for (int type = PAWN; type < KING; type++)
+        balance += MATERIAL_VALUE[type] *
+                   (white_pieces[COUNT_ROW][type] - black_pieces[COUNT_ROW][type]);
+    return colour == WHITE ? balance : -balance;
+}

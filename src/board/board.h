@@ -1,0 +1,102 @@
+// One chess position with the stack of moves made since it was set up.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+// Legal play can reach ten pieces of one type and colour (two originals
+// plus eight promotions), so a row has room for ten.
+constexpr int PIECE_SLOTS = 10;
+constexpr int PIECE_ROWS = 8;
+constexpr int COUNT_ROW = 0;
+
+// Long games and long move lists plus the search's plies on top.
+constexpr int HISTORY_SIZE = 8192;
+
+struct square_node {
+    int8_t piece;       // EMPTY exactly when colour is NO_COLOUR
+    uint8_t colour;
+    uint8_t square;
+    square_node* ray[8];  // neighbour in each direction, null at the edge
+    square_node* jump[8]; // knight targets, null off the board
+};
+
+struct undo_record {
+    move played;
+    move last_move;
+    int8_t ep_square;
+    uint8_t castle_rights;
+    int16_t fifty_count;
+    int8_t captured;        // piece found on `to` before the move (EMPTY for en passant)
+    uint8_t captured_colour;
+    int8_t moving;
+    uint8_t castled;
+    uint64_t key;           // key of the position in which the move was made
+};
+
+using piece_table = int[PIECE_ROWS][PIECE_SLOTS];
+
+class board {
+  public:
+    // Row 0 holds counts by type; rows 1..6 hold squares by type, -1 when vacant.
+    // The king is always in slot 0 of its row.
+    piece_table white_pieces;
+    piece_table black_pieces;
+    int side_to_move;
+    int castle_rights; // 1 white king-side, 2 white queen-side, 4 black king-side, 8 black queen-side
+    int ep_square;     // square passed over by the last two-square advance, or -1
+    int fifty_count;
+    int history_count;
+    int castled[2];
+    move last_move;
+    undo_record history[HISTORY_SIZE];
+    square_node squares[64];
+    uint64_t key;
+
+    board();
+    virtual ~board();
+
+    void clear();
+    void set_position(const char* fen);
+    void print() const;
+    int piece_count(int type, int colour) const { return pieces_of(colour)[COUNT_ROW][type]; }
+
+    piece_table& pieces_of(int colour) { return colour == WHITE ? white_pieces : black_pieces; }
+    const piece_table& pieces_of(int colour) const {
+        return colour == WHITE ? white_pieces : black_pieces;
+    }
+    int king_square(int colour) const { return pieces_of(colour)[KING][0]; }
+
+    bool make_move(move m);
+    void unmake_move();
+    void update_lists(int moving, int from, int to, int flags, int promote, int captured);
+    void restore_lists(int moving, int promote, int from, int to, int flags, int captured);
+    void compute_key();
+    uint64_t key_from_scratch() const;
+
+    bool is_attacked(int square, int colour) const;
+    bool move_is_valid(move m) const;
+    int material_balance(int colour) const;
+
+    bool in_check() const {
+        int k = king_square(side_to_move);
+        return k >= 0 && is_attacked(k, side_to_move ^ 1);
+    }
+
+#ifdef KORVEL_CHECKS
+    bool board_ok() const;
+#endif
+
+  private:
+    bool castle_path_safe(int from, int to) const;
+};
+
+// Reason why the commands that set positions must refuse this FEN (one line,
+// no line feed), or nullptr when the board's tables can hold it.
+const char* position_problem(const char* fen);
+
+// Key contribution of a piece of a colour and type on a square.
+uint64_t piece_key(int colour, int type, int square);
+uint64_t castle_key(int rights);
+uint64_t ep_key(int ep_square);

@@ -1,0 +1,1 @@
+int chess_placeholder;

@@ -1,0 +1,134 @@
+#include <initializer_list>
+
+#include "movegen/mlist.h"
+
+namespace {
+
+constexpr int PROMOTION_ORDER[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
+
+// The side-dependent facts of pawn play, one set per colour so that the
+// piece loops carry no colour test.
+template <int C> struct pawn_rules;
+template <> struct pawn_rules<WHITE> {
+    static constexpr int ADVANCE = N, BEHIND = S, CAPTURE_A = NW, CAPTURE_H = NE;
+    static constexpr int PROMOTION_ROW = 0, DOUBLE_ROW = 6;
+};
+template <> struct pawn_rules<BLACK> {
+    static constexpr int ADVANCE = S, BEHIND = N, CAPTURE_A = SW, CAPTURE_H = SE;
+    static constexpr int PROMOTION_ROW = 7, DOUBLE_ROW = 1;
+};
+
+struct appender {
+    move* moves;
+    int& top;
+
+    void add(int from, int to, int promote, int flags) {
+        moves[top++] = move{uint8_t(from), uint8_t(to), uint8_t(promote), uint8_t(flags)};
+    }
+    void add_promotions(int from, int to, int flags) {
+        for (int p : PROMOTION_ORDER) add(from, to, p, flags);
+    }
+};
+
+template <int C> bool is_target(const square_node* n) {
+    return n->colour == (C ^ 1) && n->piece != KING;
+}
+
+template <int C> void pawn_moves(const board& b, const square_node& from, appender& out) {
+    using R = pawn_rules<C>;
+    const int f = from.square;
+    const square_node* one = from.ray[R::ADVANCE];
+    if (one && one->piece == EMPTY) {
+        if (one->square / 8 == R::PROMOTION_ROW) {
+            out.add_promotions(f, one->square, FLAG_PAWN | FLAG_PROMOTE);
+        } else {
+            out.add(f, one->square, 0, FLAG_PAWN);
+            const square_node* two = one->ray[R::ADVANCE];
+            if (f / 8 == R::DOUBLE_ROW && two->piece == EMPTY)
+                out.add(f, two->square, 0, FLAG_PAWN | FLAG_DOUBLE);
+        }
+    }
+    for (int d : {R::CAPTURE_A, R::CAPTURE_H}) {
+        const square_node* t = from.ray[d];
+        if (!t || !is_target<C>(t)) continue;
+        if (t->square / 8 == R::PROMOTION_ROW)
+            out.add_promotions(f, t->square, FLAG_PAWN | FLAG_CAPTURE | FLAG_PROMOTE);
+        else
+            out.add(f, t->square, 0, FLAG_PAWN | FLAG_CAPTURE);
+    }
+    if (b.ep_square != NO_SQUARE) {
+        const square_node& ep = b.squares[b.ep_square];
+        const square_node* victim = ep.ray[R::BEHIND];
+        if (victim && victim->piece == PAWN && victim->colour == (C ^ 1) &&
+            (from.ray[R::CAPTURE_H] == &ep || from.ray[R::CAPTURE_A] == &ep))
+            out.add(f, b.ep_square, 0, FLAG_EP | FLAG_PAWN | FLAG_CAPTURE);
+    }
+}
+
+template <int C> void step_moves(const square_node& from, square_node* const* links, appender& out) {
+    for (int i = 0; i < 8; i++) {
+        const square_node* t = links[i];
+        if (!t) continue;
+        if (t->piece == EMPTY) out.add(from.square, t->square, 0, 0);
+        else if (is_target<C>(t)) out.add(from.square, t->square, 0, FLAG_CAPTURE);
+    }
+}
+
+template <int C>
+void slider_moves(const square_node& from, int first_dir, int dir_step, appender& out) {
+    for (int d = first_dir; d < 8; d += dir_step) {
+        for (const square_node* t = from.ray[d]; t; t = t->ray[d]) {
+            if (t->piece == EMPTY) {
+                out.add(from.square, t->square, 0, 0);
+                continue;
+            }
+            if (is_target<C>(t)) out.add(from.square, t->square, 0, FLAG_CAPTURE);
+            break;
+        }
+    }
+}
+
+template <int C> void castling_moves(const board& b, appender& out) {
+    const int king_side = C == WHITE ? 1 : 4;
+    const int from = C == WHITE ? E1 : E8;
+    if (b.castle_rights & king_side) out.add(from, from + 2, 0, FLAG_CASTLE);
+    if (b.castle_rights & (king_side << 1)) out.add(from, from - 2, 0, FLAG_CASTLE);
+}
+
+template <int C> void generate_all(const board& b, appender& out) {
+    const piece_table& own = b.pieces_of(C);
+    for (int type = PAWN; type <= KING; type++) {
+        const int* row = own[type];
+        for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < own[COUNT_ROW][type]; slot++) {
+            if (row[slot] == NO_SQUARE) continue;
+            seen++;
+            const square_node& from = b.squares[row[slot]];
+            switch (type) {
+            case PAWN: pawn_moves<C>(b, from, out); break;
+            case KNIGHT: step_moves<C>(from, from.jump, out); break;
+            case BISHOP: slider_moves<C>(from, 1, 2, out); break;
+            case ROOK: slider_moves<C>(from, 0, 2, out); break;
+            case QUEEN: slider_moves<C>(from, 0, 1, out); break;
+            case KING: step_moves<C>(from, from.ray, out); break;
+            }
+        }
+    }
+    castling_moves<C>(b, out);
+}
+
+} // namespace
+
+mlist::mlist() : scores{}, first{}, top(0) {
+    for (move& m : moves) m = no_move;
+}
+
+mlist::~mlist() = default;
+
+int mlist::generate_moves(const board& b, int ply) {
+    top = first[ply];
+    appender out{moves, top};
+    if (b.side_to_move == WHITE) generate_all<WHITE>(b, out);
+    else generate_all<BLACK>(b, out);
+    first[ply + 1] = top;
+    return top - first[ply];
+}

@@ -1,0 +1,147 @@
+#include "e2e/engine_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+long long now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void remove_tree(const std::string& dir) {
+    std::string cmd = "rm -rf '" + dir + "'";
+    if (system(cmd.c_str()) != 0) fprintf(stderr, "could not remove %s\n", dir.c_str());
+}
+
+} // namespace
+
+engine_process::engine_process(const file_list& files) {
+    char tmpl[] = "/tmp/korvel-e2e-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    for (const auto& [name, content] : files) std::ofstream(dir_ + "/" + name) << content;
+
+    int in_pipe[2], out_pipe[2];
+    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) abort();
+    signal(SIGPIPE, SIG_IGN);
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(dir_.c_str()) != 0) _exit(127);
+        dup2(in_pipe[0], 0);
+        dup2(out_pipe[1], 1);
+        dup2(out_pipe[1], 2);
+        close(in_pipe[1]);
+        close(out_pipe[0]);
+        execl(KORVEL_BINARY, KORVEL_BINARY, (char*)nullptr);
+        _exit(127);
+    }
+    close(in_pipe[0]);
+    close(out_pipe[1]);
+    to_engine_ = in_pipe[1];
+    from_engine_ = out_pipe[0];
+}
+
+engine_process::~engine_process() {
+    close_input();
+    if (pid_ > 0 && wait_exit(5000) == -1) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (from_engine_ >= 0) close(from_engine_);
+    remove_tree(dir_);
+}
+
+void engine_process::send(const std::string& line) { send_raw(line + "\n"); }
+
+void engine_process::send_raw(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(to_engine_, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return;
+        done += size_t(n);
+    }
+}
+
+void engine_process::close_input() {
+    if (to_engine_ >= 0) close(to_engine_);
+    to_engine_ = -1;
+}
+
+bool engine_process::read_line(std::string& line, int timeout_ms) {
+    long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        size_t nl = pending_.find('\n');
+        if (nl != std::string::npos) {
+            line = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            return true;
+        }
+        if (eof_) {
+            if (pending_.empty()) return false;
+            line.swap(pending_);
+            pending_.clear();
+            return true;
+        }
+        long long left = deadline - now_ms();
+        if (left <= 0) return false;
+        pollfd p = {from_engine_, POLLIN, 0};
+        if (poll(&p, 1, int(left)) <= 0) continue;
+        char buf[65536];
+        ssize_t n = read(from_engine_, buf, sizeof buf);
+        if (n <= 0) eof_ = true;
+        else pending_.append(buf, size_t(n));
+    }
+}
+
+std::vector<std::string> engine_process::read_until(const std::string& prefix, int timeout_ms) {
+    std::vector<std::string> lines;
+    long long deadline = now_ms() + timeout_ms;
+    std::string line;
+    while (read_line(line, int(std::max(0LL, deadline - now_ms())))) {
+        lines.push_back(line);
+        if (line.compare(0, prefix.size(), prefix) == 0) break;
+    }
+    return lines;
+}
+
+std::vector<std::string> engine_process::read_to_end(int timeout_ms) {
+    std::vector<std::string> lines;
+    long long deadline = now_ms() + timeout_ms;
+    std::string line;
+    while (read_line(line, int(std::max(0LL, deadline - now_ms())))) lines.push_back(line);
+    return lines;
+}
+
+int engine_process::wait_exit(int timeout_ms) {
+    if (pid_ <= 0) return -1;
+    long long deadline = now_ms() + timeout_ms;
+    for (;;) {
+        int status = 0;
+        pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (now_ms() > deadline) return -1;
+        usleep(2000);
+    }
+}
+
+std::vector<std::string> run_engine(const std::vector<std::string>& lines,
+                                    const engine_process::file_list& files, int timeout_ms) {
+    engine_process e(files);
+    for (const std::string& l : lines) e.send(l);
+    e.close_input();
+    return e.read_to_end(timeout_ms);
+}
