@@ -1,1 +1,8 @@
-int chess_placeholder;
+#include "chess.h"
+
+// Constructed before main runs; the start-up sequence then sets the position.
+chess engine;
+
+chess::chess() { srch.show_thinking = 1; }
+
+chess::~chess() = default;

@@ -1,1 +1,7 @@
-int main() { return 0; }
+#include "shell/command_loop.h"
+#include "shell/startup.h"
+
+int main() {
+    init_console();
+    command_loop();
+}

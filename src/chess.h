@@ -1,0 +1,20 @@
+// The engine object: one of each of the engine's working parts, for the whole run.
+#pragma once
+
+#include "board/board.h"
+#include "movegen/mlist.h"
+#include "search/search.h"
+
+class chess {
+  public:
+    board pos;
+    search srch;
+    mlist lists;
+
+    chess();
+    virtual ~chess();
+};
+
+extern chess engine;
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

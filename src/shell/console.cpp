@@ -1,0 +1,143 @@
+// Console commands, matched in this order; the first match wins:
+//
+//   xboard     exact     switch to the xboard set (table and book set up first)
+//   help       exact     list some commands
+//   uci        exact     switch to the UCI set
+//   post       exact     show the board and the thinking
+//   nopost     exact     show neither
+//   perft      prefix 5  count moves to the depth from character 6 (below 7)
+//   st         prefix 2  seconds per move from character 3 (so "stop" sets 0)
+//   setboard   prefix 8  set the position from character 9, then show it
+//   sb         prefix 2  set the position from character 3, then show it
+//   display    exact     show the position
+//   new        exact     new game
+//   exit       exact     ask the next search to abort
+//   quit       exact     end the program
+//
+// Anything else is ignored without a word.
+#include "shell/console.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "chess.h"
+#include "movegen/perft.h"
+#include "search/tt.h"
+#include "shell/startup.h"
+#include "shell/uci.h"
+#include "shell/xboard.h"
+
+constexpr int CONSOLE_PERFT_LIMIT = 7;
+constexpr double MS_PER_SECOND = 1000.0;
+
+namespace {
+
+enum match_kind { EXACT, PREFIX };
+
+struct command {
+    const char* word;
+    match_kind match;
+    void (*run)(const char* line);
+};
+
+void run_xboard(const char* line) {
+    lazy_setup(true);
+    xboard_command(line);
+}
+
+// Lists only some of the commands, on purpose: the rest are for GUIs and tests.
+constexpr const char* HELP_LINES[] = {
+    "\nKorvel's commands:", "setboard or sb <fen>", "analyze", "exit", "display",
+    "perft <depth>",        "create",               "help",    "quit",
+};
+
+void run_help(const char*) {
+    for (const char* l : HELP_LINES) printf("%s\n", l);
+}
+
+void run_post(const char*) { show_board = engine.srch.show_thinking = 1; }
+void run_nopost(const char*) { show_board = engine.srch.show_thinking = 0; }
+
+void run_perft(const char* line) {
+    int depth = number_from(line, 6);
+    if (depth < CONSOLE_PERFT_LIMIT) perft(depth, engine.lists, engine.pos);
+}
+
+void run_st(const char* line) {
+    engine.srch.time_value = number_from(line, 3) * MS_PER_SECOND;
+    engine.srch.search_mode = MODE_FIXED_TIME;
+}
+
+void run_setboard(const char* line) {
+    if (set_position_checked(text_from(line, 9), "illegal position: ")) show_position();
+}
+
+void run_sb(const char* line) {
+    if (set_position_checked(text_from(line, 3), "illegal position: ")) show_position();
+}
+
+void run_new(const char*) {
+    lazy_setup(true);
+    new_game();
+}
+
+void run_exit(const char*) {
+    abort_search = 1;
+    printf("search aborted\n");
+}
+
+void run_quit(const char*) { exit(0); }
+
+const command COMMANDS[] = {
+    {"xboard", EXACT, run_xboard},    {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},      {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost},    {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},           {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},           {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},          {"exit", EXACT, run_exit},
+    {"quit", EXACT, run_quit},
+};
+
+bool matches(const command& c, const char* line) {
+    if (c.match == EXACT) return strcmp(line, c.word) == 0;
+    return strncmp(line, c.word, strlen(c.word)) == 0;
+}
+
+} // namespace
+
+const char* text_from(const char* line, int at) {
+    return int(strlen(line)) >= at ? line + at : "";
+}
+
+int number_from(const char* line, int at) { return atoi(text_from(line, at)); }
+
+void console_command(const char* line) {
+    for (const command& c : COMMANDS) {
+        if (matches(c, line)) {
+            c.run(line);
+            return;
+        }
+    }
+}
+
+void new_game() {
+    engine.pos.set_position(START_FEN);
+    engine.pos.history_count = 0;
+    tt_clear();
+    engine.srch.reset_search();
+    engine.srch.book_misses = 0;
+}
+
+void show_position() {
+    if (show_board) engine.pos.print();
+}
+
+bool set_position_checked(const char* fen, const char* refusal_prefix) {
+    if (const char* problem = position_problem(fen)) {
+        printf("%s%s\n", refusal_prefix, problem);
+        return false;
+    }
+    engine.pos.set_position(fen);
+    return true;
+}

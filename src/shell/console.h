@@ -1,0 +1,17 @@
+// The console command set, and the game-level operations the protocols share.
+#pragma once
+
+void console_command(const char* line);
+
+// Start position, empty history, cleared table, fresh search state.
+void new_game();
+// Prints the diagram when show_board is set.
+void show_position();
+// Sets the position from a FEN unless the board's tables could not hold it;
+// then prints "<prefix><reason>" and keeps the position. True when set.
+bool set_position_checked(const char* fen, const char* refusal_prefix);
+
+// The text of a command from character `at` on, or "" when the line is shorter.
+const char* text_from(const char* line, int at);
+// The number read with atoi from character `at`, 0 when the line is shorter.
+int number_from(const char* line, int at);
