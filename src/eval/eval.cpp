@@ -2,6 +2,7 @@
 // bishop patterns and the blend of opening and endgame scores by phase.
 #include "eval/eval.h"
 
+#include <cassert>
 #include <initializer_list>
 
 #include "eval/terms.h"
@@ -101,6 +102,7 @@ void eval_bishop_patterns(const board& b, eval_state& st) {
 eval::~eval() = default;
 
 int eval::evaluate(const board& b, int alpha, int beta) const {
+    assert(b.king_square(WHITE) != NO_SQUARE && b.king_square(BLACK) != NO_SQUARE);
     if (is_material_draw(b)) return 0;
     eval_state st{};
     const double w = phase_weight(material_phase(b));
