@@ -84,6 +84,20 @@ class board {
         return k >= 0 && is_attacked(k, side_to_move ^ 1);
     }
 
+    // --- Static exchange and the light make for the quiescence search ---
+    // Attackers are at most one per ray, eight knights and two pawns.
+    static constexpr int MAX_ATTACKERS = 18;
+    // Estimated loss, never positive, for the side to move of an exchange on
+    // the square, from sorted attacker values alone; no move is made.
+    int see(int square) const;
+    // Values of the colour's pieces bearing on the square, ascending; returns how many.
+    int collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const;
+    // make_move without castling, en passant square or key: the key stays that
+    // of the position where the first light make was played. Undo only with
+    // unmake_light. Castling moves are refused.
+    bool make_light(move m);
+    void unmake_light();
+
 #ifdef KORVEL_CHECKS
     bool board_ok() const;
 #endif

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "eval/eval.h"
+#include "eval/terms.h"
+#include "eval/tropism.h"
+#include "movegen/mlist.h"
+#include "support/epd_counts.h"
+
+namespace {
+
+constexpr int FULL = 32767;
+constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+// The colour-reversed mirror image: every piece on square XOR 56 with the
+// other colour, rights and castled flags swapped, the other side to move.
+// Slots are copied one for one, so terms that read pieces in slot order
+// (the rook finding the first pawn of a file) meet the same pieces in the
+// same order; a mirror rebuilt from a FEN could differ with doubled pawns.
+void mirror_into(const board& src, board& dst) {
+    dst.clear();
+    for (int colour : {WHITE, BLACK}) {
+        const piece_table& from = src.pieces_of(colour);
+        piece_table& to = dst.pieces_of(colour ^ 1);
+        for (int type = PAWN; type <= KING; type++) {
+            to[COUNT_ROW][type] = from[COUNT_ROW][type];
+            for (int slot = 0; slot < PIECE_SLOTS; slot++) {
+                const int s = from[type][slot];
+                to[type][slot] = s == NO_SQUARE ? NO_SQUARE : s ^ 56;
+                if (s == NO_SQUARE) continue;
+                dst.squares[s ^ 56].piece = int8_t(type);
+                dst.squares[s ^ 56].colour = uint8_t(colour ^ 1);
+            }
+        }
+    }
+    dst.side_to_move = src.side_to_move ^ 1;
+    dst.castle_rights = (src.castle_rights & 3) << 2 | src.castle_rights >> 2;
+    dst.castled[WHITE] = src.castled[BLACK];
+    dst.castled[BLACK] = src.castled[WHITE];
+    dst.ep_square = src.ep_square == NO_SQUARE ? NO_SQUARE : src.ep_square ^ 56;
+    dst.compute_key();
+}
+
+class Evaluate : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { build_distance_tables(); }
+
+    std::unique_ptr<board> b = std::make_unique<board>();
+    std::unique_ptr<board> mirrored = std::make_unique<board>();
+    std::unique_ptr<mlist> ml = std::make_unique<mlist>();
+    eval e;
+
+    int score(const char* fen, int alpha = -FULL, int beta = FULL) {
+        b->set_position(fen);
+        b->castled[WHITE] = b->castled[BLACK] = 0;
+        return e.evaluate(*b, alpha, beta);
+    }
+
+    int score_with_side(int side) {
+        const int saved = b->side_to_move;
+        b->side_to_move = side;
+        const int s = e.evaluate(*b, -FULL, FULL);
+        b->side_to_move = saved;
+        return s;
+    }
+
+    // The position and its mirror agree, and the other side to move sees
+    // exactly the negated score.
+    void expect_symmetric(const std::string& where) {
+        mirror_into(*b, *mirrored);
+        const int s = e.evaluate(*b, -FULL, FULL);
+        ASSERT_EQ(s, e.evaluate(*mirrored, -FULL, FULL)) << where;
+        ASSERT_EQ(score_with_side(WHITE), -score_with_side(BLACK)) << where;
+    }
+
+    // A few legal moves at random, checking every position on the way.
+    void random_walk(std::mt19937& rng, int plies, const std::string& fen) {
+        for (int ply = 0; ply < plies; ply++) {
+            if (ml->generate_legal_moves(*b, 0) == 0) return;
+            ASSERT_TRUE(b->make_move(ml->moves[rng() % ml->count(0)]));
+            expect_symmetric(fen + " after ply " + std::to_string(ply + 1));
+        }
+    }
+};
+
+TEST_F(Evaluate, StartPositionIsLevelWithFullWeightOnTheOpening) {
+    EXPECT_EQ(score(START), 0);
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), 0);
+    EXPECT_EQ(material_phase(*b), 58);
+    EXPECT_EQ(phase_weight(58), 1.0);
+    EXPECT_EQ(phase_weight(0), 0.0);
+}
+
+TEST_F(Evaluate, MaterialThatCannotMateIsDrawn) {
+    for (const char* fen : {"8/8/4k3/8/8/3NK3/8/8 w - - 0 1", "8/8/4k3/8/8/2NNK3/8/8 b - - 0 1",
+                            "8/2n5/4k3/8/8/3BK3/8/8 w - - 0 1", "8/8/4k3/8/8/4K3/8/8 b - - 0 1"}) {
+        EXPECT_EQ(score(fen), 0) << fen;
+        b->side_to_move ^= 1;
+        EXPECT_EQ(e.evaluate(*b, -FULL, FULL), 0) << fen;
+    }
+    for (const char* fen : {"8/8/4k3/8/8/2BNK3/8/8 w - - 0 1", "8/8/4k3/8/8/3RK3/8/8 w - - 0 1",
+                            "8/8/4k3/8/8/3PK3/8/8 w - - 0 1", "8/8/4k3/8/8/1BBNK3/8/8 w - - 0 1"})
+        EXPECT_NE(score(fen), 0) << fen;
+}
+
+// The start position's material and pawns score 0, so a window at 1000
+// leaves the first exit's bound; the margin test is inclusive.
+TEST_F(Evaluate, FirstLazyExitReturnsTheBound) {
+    EXPECT_EQ(score(START, 1000, 1001), 1000);
+    EXPECT_EQ(score(START, -1001, -1000), -1000);
+    EXPECT_EQ(score(START, 350, 351), 350);
+    EXPECT_EQ(score(START, -351, -350), -350);
+    EXPECT_EQ(score(START, 349, 351), 0);
+    EXPECT_EQ(score(START, -351, -349), 0);
+}
+
+// With every piece on the board the blend is the opening score itself, so
+// the score before mobility is the full score less the mobility sum.
+TEST_F(Evaluate, SecondLazyExitSkipsOnlyMobility) {
+    const int full = score("rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 1 1");
+    int mobility = 0;
+    for (int colour : {WHITE, BLACK})
+        for (int type : {KNIGHT, BISHOP, ROOK})
+            for_each_piece(*b, colour, type, [&](int s) {
+                mobility += colour_sign(colour) * piece_mobility(*b, type, s, colour);
+            });
+    const int partial = full + mobility; // Black to move: White's mobility counts against
+    ASSERT_NE(mobility, 0);
+    EXPECT_EQ(e.evaluate(*b, partial + 41, partial + 42), partial);
+    EXPECT_EQ(e.evaluate(*b, partial + 40, partial + 41), full);
+    EXPECT_EQ(e.evaluate(*b, partial - 42, partial - 41), partial);
+    EXPECT_EQ(e.evaluate(*b, partial - 41, partial - 40), full);
+}
+
+TEST_F(Evaluate, PromotedQueensPushTheWeightPastOne) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/QQQPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(material_phase(*b), 58 + 27);
+    EXPECT_GT(phase_weight(material_phase(*b)), 1.0);
+    EXPECT_GT(e.evaluate(*b, -FULL, FULL), 2000);
+}
+
+TEST_F(Evaluate, EveryReferencePositionMatchesItsMirror) {
+    auto cases = read_perft_cases(KORVEL_DATA_DIR "/perft.epd");
+    ASSERT_FALSE(cases.empty());
+    for (const perft_case& c : cases) {
+        b->set_position(c.fen.c_str());
+        b->castled[WHITE] = b->castled[BLACK] = 0;
+        expect_symmetric(c.fen);
+    }
+}
+
+// Random play reaches castled kings, promotions, doubled pawns and piece
+// tables whose slots are no longer in board order.
+TEST_F(Evaluate, RandomGamesMatchTheirMirrors) {
+    std::mt19937 rng(20240611);
+    auto cases = read_perft_cases(KORVEL_DATA_DIR "/perft.epd");
+    for (int game = 0; game < 4; game++) {
+        for (const perft_case& c : cases) {
+            b->set_position(c.fen.c_str());
+            b->castled[WHITE] = b->castled[BLACK] = 0;
+            random_walk(rng, 60, c.fen);
+        }
+    }
+}
+
+TEST(Tropism, TablesFollowDistanceAndDiagonals) {
+    build_distance_tables();
+    EXPECT_EQ(tropism_b[E1][E1], 14);
+    EXPECT_EQ(tropism_a[E1][E1], 35);
+    EXPECT_EQ(tropism_half[E1][E1], 7);
+    EXPECT_EQ(tropism_diag[E1][E1], 3 + 3 + 7);
+    EXPECT_EQ(tropism_b[A8][H1], 0);
+    EXPECT_EQ(tropism_diag[A8][H1], 3); // same long diagonal, nothing else
+    EXPECT_EQ(tropism_diag[H8][A1], 3);
+    EXPECT_EQ(tropism_diag[B1][A1], 2 + 2 + 6); // neighbouring diagonals both ways
+    EXPECT_EQ(tropism_diag[C1][A1], 1 + 1 + 6);
+    EXPECT_EQ(tropism_diag[D1][A1], 5);       // three apart: no bonus
+    EXPECT_EQ(tropism_a[A8][10], 5 * 11 / 2); // c7: truncated
+    for (int s1 = 0; s1 < 64; s1++)
+        for (int s2 = 0; s2 < 64; s2++) ASSERT_EQ(tropism_diag[s1][s2], tropism_diag[s2][s1]);
+}
+
+} // namespace
