@@ -2,11 +2,13 @@
 #pragma once
 
 #include "board/board.h"
+#include "eval/eval.h"
 #include "movegen/mlist.h"
 #include "search/search.h"
 
 class chess {
   public:
+    eval ev;
     board pos;
     search srch;
     mlist lists;

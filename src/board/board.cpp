@@ -110,6 +110,8 @@ void board::clear() {
 // Pieces that would not fit the board or its tables are left out.
 void board::set_position(const char* fen) {
     clear();
+    // A new position starts with nobody castled, whatever the last game did.
+    castled[WHITE] = castled[BLACK] = 0;
     const char* p = fen;
     int square = 0;
     for (; *p; p++) {

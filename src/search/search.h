@@ -11,6 +11,8 @@ enum search_mode_code : int {
     MODE_UCI_CLOCK = 5,
 };
 
+// Mate base and the window's infinity; a side mated at ply p scores p - MATE.
+constexpr int MATE = 32767;
 constexpr int DEFAULT_DEPTH = 10;
 constexpr int PV_LENGTH = 64;
 constexpr int KILLER_PLIES = 64;

@@ -5,6 +5,8 @@
 //   uci        exact     switch to the UCI set
 //   post       exact     show the board and the thinking
 //   nopost     exact     show neither
+//   eval       exact     static evaluation of the position, full window
+//   see        prefix 3  static exchange on the square named by the third word
 //   perft      prefix 5  count moves to the depth from character 6 (below 7)
 //   st         prefix 2  seconds per move from character 3 (so "stop" sets 0)
 //   setboard   prefix 8  set the position from character 9, then show it
@@ -24,6 +26,8 @@
 #include "chess.h"
 #include "movegen/perft.h"
 #include "search/tt.h"
+#include "shell/move_text.h"
+#include "shell/command_loop.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
 #include "shell/xboard.h"
@@ -59,6 +63,25 @@ void run_help(const char*) {
 void run_post(const char*) { show_board = engine.srch.show_thinking = 1; }
 void run_nopost(const char*) { show_board = engine.srch.show_thinking = 0; }
 
+void run_eval(const char*) { printf("%d\n", engine.ev.evaluate(engine.pos, -MATE, MATE)); }
+
+// The second word is not looked at; the third names the square.
+void run_see(const char* line) {
+    lazy_setup(true);
+    char words[LINE_BYTES];
+    snprintf(words, sizeof words, "%s", line);
+    char* rest = nullptr;
+    strtok_r(words, " ", &rest);
+    const char* second = strtok_r(nullptr, " ", &rest);
+    const char* third = second ? strtok_r(nullptr, " ", &rest) : nullptr;
+    int square = third ? square_from_text(third) : NO_SQUARE;
+    if (square == NO_SQUARE) {
+        printf("see needs a square as its third word, as in: see x e4\n");
+        return;
+    }
+    printf("see  score = %d\n", engine.pos.see(square));
+}
+
 void run_perft(const char* line) {
     int depth = number_from(line, 6);
     if (depth < CONSOLE_PERFT_LIMIT) perft(depth, engine.lists, engine.pos);
@@ -92,7 +115,8 @@ void run_quit(const char*) { exit(0); }
 const command COMMANDS[] = {
     {"xboard", EXACT, run_xboard},    {"help", EXACT, run_help},
     {"uci", EXACT, uci_command},      {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost},    {"perft", PREFIX, run_perft},
+    {"nopost", EXACT, run_nopost},    {"eval", EXACT, run_eval},
+    {"see", PREFIX, run_see},         {"perft", PREFIX, run_perft},
     {"st", PREFIX, run_st},           {"setboard", PREFIX, run_setboard},
     {"sb", PREFIX, run_sb},           {"display", EXACT, [](const char*) { show_position(); }},
     {"new", EXACT, run_new},          {"exit", EXACT, run_exit},

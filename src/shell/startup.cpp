@@ -6,6 +6,7 @@
 
 #include "board/key_table.h"
 #include "chess.h"
+#include "eval/tropism.h"
 #include "search/tt.h"
 #include "shell/config.h"
 #include "shell/console.h"
@@ -39,6 +40,7 @@ void startup() {
     srand(unsigned(time(nullptr)));
     init_key_table();
     show_board = 1;
+    build_distance_tables();
     new_game();
     engine.srch.max_depth = DEFAULT_DEPTH;
     engine.srch.search_mode = MODE_DEPTH;

@@ -127,3 +127,16 @@ TEST(Console, DialectSwitches) {
     EXPECT_EQ(console({"uci", "quit"}), (lines{"id name Korvel", "id author Vendrake", "uciok"}));
     EXPECT_EQ(console({"xboard", "quit"}), lines{"hash table size = 16 Mb"});
 }
+
+TEST(Console, EvalAndSee) {
+    EXPECT_EQ(console({"eval"}), lines{"0"});
+    // A White knight on d5 attacked by a pawn and a rook, defended by a pawn.
+    lines out = console({"nopost", "sb 3rk3/8/2p5/3N4/4P3/8/8/4K3 w - -", "see x d5", "eval"});
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0], "hash table size = 16 Mb");
+    EXPECT_EQ(out[1], "see  score = -300");
+    lines refusals = console({"see", "see x", "see x i9", "see x e"});
+    ASSERT_EQ(refusals.size(), 5u);
+    EXPECT_EQ(lines(refusals.begin() + 1, refusals.end()),
+              lines(4, "see needs a square as its third word, as in: see x e4"));
+}
