@@ -3,6 +3,8 @@
 // Constructed before main runs; the start-up sequence then sets the position.
 chess engine;
 
-chess::chess() { srch.show_thinking = 1; }
+chess::chess() {
+    srch.show_thinking = 1;
+}
 
 chess::~chess() = default;

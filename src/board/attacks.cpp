@@ -90,19 +90,25 @@ bool board::move_is_valid(move m) const {
         return false;
     }
     switch (from.piece) {
-    case BISHOP: return reaches_along_rays(from, to, 1, 2);
-    case ROOK: return reaches_along_rays(from, to, 0, 2);
-    case QUEEN: return reaches_along_rays(from, to, 0, 1);
-    case KNIGHT: return is_neighbour(from.jump, to);
-    case KING: return is_neighbour(from.ray, to);
-    default: return false;
+    case BISHOP:
+        return reaches_along_rays(from, to, 1, 2);
+    case ROOK:
+        return reaches_along_rays(from, to, 0, 2);
+    case QUEEN:
+        return reaches_along_rays(from, to, 0, 1);
+    case KNIGHT:
+        return is_neighbour(from.jump, to);
+    case KING:
+        return is_neighbour(from.ray, to);
+    default:
+        return false;
     }
 }
 
 int board::material_balance(int colour) const {
     int balance = 0;
     for (int type = PAWN; type < KING; type++)
-        balance += MATERIAL_VALUE[type] *
-                   (white_pieces[COUNT_ROW][type] - black_pieces[COUNT_ROW][type]);
+        balance +=
+            MATERIAL_VALUE[type] * (white_pieces[COUNT_ROW][type] - black_pieces[COUNT_ROW][type]);
     return colour == WHITE ? balance : -balance;
 }

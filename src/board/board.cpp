@@ -56,19 +56,14 @@ int rights_backed_by_pieces(const board& b) {
     for (const right& r : RIGHTS) {
         const square_node& k = b.squares[r.king];
         const square_node& rook = b.squares[r.rook];
-        if (k.piece == KING && k.colour == r.colour && rook.piece == ROOK && rook.colour == r.colour)
+        if (k.piece == KING && k.colour == r.colour && rook.piece == ROOK &&
+            rook.colour == r.colour)
             rights |= r.bit;
     }
     return rights;
 }
 
 } // namespace
-
-uint64_t piece_key(int colour, int type, int square) {
-    return key_table[64 * (colour == WHITE ? type : type + 6) + square];
-}
-uint64_t castle_key(int rights) { return key_table[rights]; }
-uint64_t ep_key(int ep_square) { return key_table[16 + (ep_square & 7)]; }
 
 board::board() {
     memset(squares, 0, sizeof squares);
@@ -103,6 +98,7 @@ void board::clear() {
     }
     memset(history, 0, sizeof history);
     side_to_move = castle_rights = ep_square = fifty_count = history_count = 0;
+    check_state[0] = CHECK_UNKNOWN;
 }
 
 // The four scans of a FEN: placement, side, castling, en passant. Each scan
@@ -141,20 +137,28 @@ void board::set_position(const char* fen) {
 
     castle_rights = 0;
     for (;; p++) {
-        if (*p == 'K') castle_rights |= 1;
-        else if (*p == 'Q') castle_rights |= 2;
-        else if (*p == 'k') castle_rights |= 4;
-        else if (*p == 'q') castle_rights |= 8;
-        else if (*p != '-') break;
+        if (*p == 'K')
+            castle_rights |= 1;
+        else if (*p == 'Q')
+            castle_rights |= 2;
+        else if (*p == 'k')
+            castle_rights |= 4;
+        else if (*p == 'q')
+            castle_rights |= 8;
+        else if (*p != '-')
+            break;
     }
     castle_rights &= rights_backed_by_pieces(*this);
     if (*p) p++;
 
     ep_square = NO_SQUARE;
     for (;; p++) {
-        if (*p >= 'a' && *p <= 'h') ep_square = *p - 'a';
-        else if (*p >= '1' && *p <= '7') ep_square += (8 - (*p - '0')) * 8;
-        else if (*p != '8' && *p != '-') break;
+        if (*p >= 'a' && *p <= 'h')
+            ep_square = *p - 'a';
+        else if (*p >= '1' && *p <= '7')
+            ep_square += (8 - (*p - '0')) * 8;
+        else if (*p != '8' && *p != '-')
+            break;
     }
     if (!square_ok(ep_square)) ep_square = NO_SQUARE;
 
@@ -175,7 +179,9 @@ void board::print() const {
     printf("\n");
 }
 
-void board::compute_key() { key = key_from_scratch(); }
+void board::compute_key() {
+    key = key_from_scratch();
+}
 
 uint64_t board::key_from_scratch() const {
     uint64_t k = 0;

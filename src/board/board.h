@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "board/key_table.h"
 #include "board/types.h"
 
 // Legal play can reach ten pieces of one type and colour (two originals
@@ -15,7 +16,7 @@ constexpr int COUNT_ROW = 0;
 constexpr int HISTORY_SIZE = 8192;
 
 struct square_node {
-    int8_t piece;       // EMPTY exactly when colour is NO_COLOUR
+    int8_t piece; // EMPTY exactly when colour is NO_COLOUR
     uint8_t colour;
     uint8_t square;
     square_node* ray[8];  // neighbour in each direction, null at the edge
@@ -28,11 +29,11 @@ struct undo_record {
     int8_t ep_square;
     uint8_t castle_rights;
     int16_t fifty_count;
-    int8_t captured;        // piece found on `to` before the move (EMPTY for en passant)
+    int8_t captured; // piece found on `to` before the move (EMPTY for en passant)
     uint8_t captured_colour;
     int8_t moving;
     uint8_t castled;
-    uint64_t key;           // key of the position in which the move was made
+    uint64_t key; // key of the position in which the move was made
 };
 
 using piece_table = int[PIECE_ROWS][PIECE_SLOTS];
@@ -44,8 +45,9 @@ class board {
     piece_table white_pieces;
     piece_table black_pieces;
     int side_to_move;
-    int castle_rights; // 1 white king-side, 2 white queen-side, 4 black king-side, 8 black queen-side
-    int ep_square;     // square passed over by the last two-square advance, or -1
+    // 1 white king-side, 2 white queen-side, 4 black king-side, 8 black queen-side.
+    int castle_rights;
+    int ep_square; // square passed over by the last two-square advance, or -1
     int fifty_count;
     int history_count;
     int castled[2];
@@ -103,14 +105,35 @@ class board {
 #endif
 
   private:
+    // Whether the side to move at each history level is in check: computed
+    // once per position, so that the check test after a make only has to
+    // look along the line the moved piece uncovered.
+    enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
+    int8_t check_state[HISTORY_SIZE + 1];
+
     bool castle_path_safe(int from, int to) const;
+    bool side_to_move_in_check();
+    undo_record& save_state(move m);
+    void play_on_nodes(move m, int mover);
+    void finish_make(move m, int moving, int captured);
+    bool king_left_attacked(move m, int moving, int mover, bool was_in_check) const;
+    const undo_record& restore_state();
+    void take_back_on_nodes(const undo_record& r);
 };
 
 // Reason why the commands that set positions must refuse this FEN (one line,
 // no line feed), or nullptr when the board's tables can hold it.
 const char* position_problem(const char* fen);
 
-// Key contribution of a piece of a colour and type on a square.
-uint64_t piece_key(int colour, int type, int square);
-uint64_t castle_key(int rights);
-uint64_t ep_key(int ep_square);
+// Key contributions: rows of 64 entries; row 0 holds the castling rights
+// (0..15) and the en passant files (16..23), rows 1..6 the White pieces and
+// rows 7..12 the Black pieces by type.
+inline uint64_t piece_key(int colour, int type, int square) {
+    return key_table[64 * (colour == WHITE ? type : type + 6) + square];
+}
+inline uint64_t castle_key(int rights) {
+    return key_table[rights];
+}
+inline uint64_t ep_key(int ep_square) {
+    return key_table[16 + (ep_square & 7)];
+}

@@ -1,3 +1,6 @@
+// Playing moves on the board and taking them back. The full pair keeps the
+// key, the en passant square and castling; the light pair of the quiescence
+// search plays captures and promotions without them.
 #include <cassert>
 
 #include "board/board.h"
@@ -17,6 +20,27 @@ constexpr int castle_mask[64] = {
     15, 15, 15, 15, 15, 15, 15, 15, //
     13, 15, 15, 15, 12, 15, 15, 14, //
 };
+
+// line_direction[a][b]: the ray direction leading from a to b, or -1 when
+// the two squares share no rank, file or diagonal.
+struct line_table {
+    int8_t dir[64][64];
+
+    constexpr line_table() : dir{} {
+        constexpr int FILE_STEP[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+        constexpr int ROW_STEP[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+        for (int a = 0; a < 64; a++)
+            for (int b = 0; b < 64; b++) dir[a][b] = -1;
+        for (int a = 0; a < 64; a++) {
+            for (int d = 0; d < 8; d++) {
+                int f = a % 8 + FILE_STEP[d], r = a / 8 + ROW_STEP[d];
+                for (; f >= 0 && f < 8 && r >= 0 && r < 8; f += FILE_STEP[d], r += ROW_STEP[d])
+                    dir[a][r * 8 + f] = int8_t(d);
+            }
+        }
+    }
+};
+constexpr line_table line_direction;
 
 void replace_square(int* row, int count, int from, int to) {
     for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < count; slot++) {
@@ -50,10 +74,14 @@ void put(square_node& node, int piece, int colour) {
     node.colour = uint8_t(colour);
 }
 
-void empty(square_node& node) { put(node, EMPTY, NO_COLOUR); }
+void empty(square_node& node) {
+    put(node, EMPTY, NO_COLOUR);
+}
 
 // The pawn taken en passant stands behind the destination, seen from the mover.
-int ep_victim_square(int to, int mover) { return mover == WHITE ? to + 8 : to - 8; }
+int ep_victim_square(int to, int mover) {
+    return mover == WHITE ? to + 8 : to - 8;
+}
 
 } // namespace
 
@@ -73,16 +101,31 @@ bool board::castle_path_safe(int from, int to) const {
     return true;
 }
 
-bool board::make_move(move m) {
-    if (history_count >= HISTORY_SIZE) return false;
-    square_node& from = squares[m.from];
-    square_node& to = squares[m.to];
-    const int moving = from.piece;
-    if (moving == EMPTY) return false;
-    const int mover = side_to_move;
-    const int flags = m.flags;
-    assert(!(flags & FLAG_CAPTURE) || (flags & FLAG_EP) || to.piece != EMPTY);
+bool board::side_to_move_in_check() {
+    int8_t& state = check_state[history_count];
+    if (state == CHECK_UNKNOWN) state = in_check() ? CHECK_YES : CHECK_NO;
+    return state == CHECK_YES;
+}
 
+// A mover that was not in check and did not move its king can only have
+// uncovered a line from its king through the square it left.
+bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
+    const int king = king_square(mover);
+    if (king == NO_SQUARE) return false;
+    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, mover ^ 1);
+    const int d = line_direction.dir[king][m.from];
+    if (d < 0) return false;
+    const square_node* n = squares[king].ray[d];
+    while (n->piece == EMPTY) {
+        n = n->ray[d];
+        if (!n) return false;
+    }
+    if (n->colour == mover) return false;
+    return n->piece == QUEEN || n->piece == (d % 2 == 0 ? ROOK : BISHOP);
+}
+
+undo_record& board::save_state(move m) {
+    const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
     r.last_move = last_move;
@@ -91,12 +134,41 @@ bool board::make_move(move m) {
     r.fifty_count = int16_t(fifty_count);
     r.captured = to.piece;
     r.captured_colour = to.colour;
-    r.moving = int8_t(moving);
-    r.castled = uint8_t(castled[mover]);
+    r.moving = squares[m.from].piece;
+    r.castled = uint8_t(castled[side_to_move]);
     r.key = key;
+    return r;
+}
 
+void board::play_on_nodes(move m, int mover) {
+    square_node& from = squares[m.from];
+    square_node& to = squares[m.to];
+    put(to, from.piece, mover);
+    empty(from);
+    if (m.flags & FLAG_PROMOTE) to.piece = int8_t(m.promote);
+    if (m.flags & FLAG_EP) empty(squares[ep_victim_square(m.to, mover)]);
+    castle_rights &= castle_mask[m.to] & castle_mask[m.from];
+}
+
+void board::finish_make(move m, int moving, int captured) {
+    fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
+    update_lists(moving, m.from, m.to, m.flags, m.promote, captured);
+    side_to_move ^= 1;
+    history_count++;
+    check_state[history_count] = CHECK_UNKNOWN;
+}
+
+bool board::make_move(move m) {
+    if (history_count >= HISTORY_SIZE) return false;
+    const int moving = squares[m.from].piece;
+    if (moving == EMPTY) return false;
+    const int mover = side_to_move;
+    const bool was_in_check = side_to_move_in_check();
+    assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
+
+    const undo_record& r = save_state(m);
     uint64_t k = key;
-    if (flags & FLAG_CASTLE) {
+    if (m.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
             put(squares[c->rook_to], ROOK, mover);
@@ -106,39 +178,23 @@ bool board::make_move(move m) {
         }
     }
 
-    put(to, moving, mover);
-    empty(from);
-    k ^= piece_key(mover, moving, m.from);
+    const int old_rights = castle_rights;
+    play_on_nodes(m, mover);
+    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, squares[m.to].piece, m.to);
     if (r.captured != EMPTY) k ^= piece_key(mover ^ 1, r.captured, m.to);
-
-    int rights = castle_rights & castle_mask[m.to] & castle_mask[m.from];
-    k ^= castle_key(castle_rights) ^ castle_key(rights);
-    castle_rights = rights;
-
-    if (flags & FLAG_PROMOTE) to.piece = int8_t(m.promote);
-    k ^= piece_key(mover, to.piece, m.to);
+    if (m.flags & FLAG_EP) k ^= piece_key(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
+    k ^= castle_key(old_rights) ^ castle_key(castle_rights);
 
     if (ep_square != NO_SQUARE) k ^= ep_key(ep_square);
     ep_square = NO_SQUARE;
-    if (flags & FLAG_EP) {
-        int victim = ep_victim_square(m.to, mover);
-        empty(squares[victim]);
-        k ^= piece_key(mover ^ 1, PAWN, victim);
-    }
-    if (flags & FLAG_DOUBLE) {
+    if (m.flags & FLAG_DOUBLE) {
         ep_square = ep_victim_square(m.to, mover);
         k ^= ep_key(ep_square);
     }
+    finish_make(m, moving, r.captured);
+    key = ~k; // the other side is to move
 
-    fifty_count = (flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
-    update_lists(moving, m.from, m.to, flags, m.promote, r.captured);
-
-    side_to_move = mover ^ 1;
-    history_count++;
-    key = ~k;
-
-    int king = king_square(mover);
-    if (king != NO_SQUARE && is_attacked(king, mover ^ 1)) {
+    if (king_left_attacked(m, moving, mover, was_in_check)) {
         unmake_move();
         return false;
     }
@@ -149,26 +205,43 @@ bool board::make_move(move m) {
     return true;
 }
 
-void board::unmake_move() {
-    if (history_count <= 0) return;
-    side_to_move ^= 1;
+// The quiescence search never reads the key or the en passant square and
+// never castles, so the light make leaves them out.
+bool board::make_light(move m) {
+    if (m.flags & FLAG_CASTLE) return false;
+    if (history_count >= HISTORY_SIZE) return false;
+    const int moving = squares[m.from].piece;
+    if (moving == EMPTY) return false;
     const int mover = side_to_move;
-    const undo_record& r = history[--history_count];
-    const move m = r.played;
+    const bool was_in_check = side_to_move_in_check();
 
+    const undo_record& r = save_state(m);
+    play_on_nodes(m, mover);
+    ep_square = NO_SQUARE;
+    finish_make(m, moving, r.captured);
+
+    if (king_left_attacked(m, moving, mover, was_in_check)) {
+        unmake_light();
+        return false;
+    }
+    last_move = m;
+    return true;
+}
+
+const undo_record& board::restore_state() {
+    side_to_move ^= 1;
+    const undo_record& r = history[--history_count];
     last_move = r.last_move;
     ep_square = r.ep_square;
     castle_rights = r.castle_rights;
     fifty_count = r.fifty_count;
-    castled[mover] = r.castled;
-    key = r.key;
+    castled[side_to_move] = r.castled;
+    return r;
+}
 
-    if (m.flags & FLAG_CASTLE) {
-        if (const castling* c = castling_to(m.to)) {
-            empty(squares[c->rook_to]);
-            put(squares[c->rook_home], ROOK, mover);
-        }
-    }
+void board::take_back_on_nodes(const undo_record& r) {
+    const move m = r.played;
+    const int mover = side_to_move;
     square_node& from = squares[m.from];
     square_node& to = squares[m.to];
     put(from, to.piece, to.colour);
@@ -176,11 +249,30 @@ void board::unmake_move() {
     if (m.flags & FLAG_CAPTURE) put(to, r.captured, r.captured_colour);
     if (m.flags & FLAG_PROMOTE) from.piece = PAWN;
     if (m.flags & FLAG_EP) put(squares[ep_victim_square(m.to, mover)], PAWN, mover ^ 1);
-
     restore_lists(r.moving, m.promote, m.from, m.to, m.flags, r.captured);
+}
+
+void board::unmake_move() {
+    if (history_count <= 0) return;
+    const undo_record& r = restore_state();
+    key = r.key;
+    if (r.played.flags & FLAG_CASTLE) {
+        if (const castling* c = castling_to(r.played.to)) {
+            empty(squares[c->rook_to]);
+            put(squares[c->rook_home], ROOK, side_to_move);
+        }
+    }
+    take_back_on_nodes(r);
 #ifdef KORVEL_CHECKS
     assert(board_ok());
 #endif
+}
+
+void board::unmake_light() {
+    if (history_count <= 0) return;
+    const undo_record& r = restore_state();
+    assert(!(r.played.flags & FLAG_CASTLE));
+    take_back_on_nodes(r);
 }
 
 void board::update_lists(int moving, int from, int to, int flags, int promote, int captured) {

@@ -12,7 +12,15 @@ constexpr int A1 = 56, B1 = 57, C1 = 58, D1 = 59, E1 = 60, F1 = 61, G1 = 62, H1 
 enum colour_code : int { BLACK = 0, WHITE = 1 };
 constexpr uint8_t NO_COLOUR = 0xFF;
 
-enum piece_type : int { EMPTY = 0, PAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QUEEN = 5, KING = 6 };
+enum piece_type : int {
+    EMPTY = 0,
+    PAWN = 1,
+    KNIGHT = 2,
+    BISHOP = 3,
+    ROOK = 4,
+    QUEEN = 5,
+    KING = 6
+};
 
 // Ray directions, clockwise from north (towards rank 8); even = orthogonal.
 enum direction : int { N = 0, NE = 1, E = 2, SE = 3, S = 4, SW = 5, W = 6, NW = 7 };
@@ -40,10 +48,18 @@ struct move {
 
 constexpr move no_move = {0, 0, 0, 0};
 
-inline bool moves_differ(const move& a, const move& b) { return a != b; }
+inline bool moves_differ(const move& a, const move& b) {
+    return a != b;
+}
 
-inline bool square_ok(int sq) { return sq >= 0 && sq < 64; }
-inline int rank_of(int sq) { return 8 - sq / 8; }
-inline int file_of(int sq) { return sq % 8; }
+inline bool square_ok(int sq) {
+    return sq >= 0 && sq < 64;
+}
+inline int rank_of(int sq) {
+    return 8 - sq / 8;
+}
+inline int file_of(int sq) {
+    return sq % 8;
+}
 
 extern const char* const square_names[64];

@@ -67,12 +67,24 @@ template <int C> void generate_all_captures(const board& b, appender& out) {
             seen++;
             const square_node& from = b.squares[row[slot]];
             switch (type) {
-            case PAWN: pawn_captures<C>(from, out); break;
-            case KNIGHT: step_captures<C>(from, from.jump, out); break;
-            case BISHOP: slider_captures<C>(from, 1, 2, out); break;
-            case ROOK: slider_captures<C>(from, 0, 2, out); break;
-            case QUEEN: slider_captures<C>(from, 0, 1, out); break;
-            case KING: step_captures<C>(from, from.ray, out); break;
+            case PAWN:
+                pawn_captures<C>(from, out);
+                break;
+            case KNIGHT:
+                step_captures<C>(from, from.jump, out);
+                break;
+            case BISHOP:
+                slider_captures<C>(from, 1, 2, out);
+                break;
+            case ROOK:
+                slider_captures<C>(from, 0, 2, out);
+                break;
+            case QUEEN:
+                slider_captures<C>(from, 0, 1, out);
+                break;
+            case KING:
+                step_captures<C>(from, from.ray, out);
+                break;
             }
         }
     }
@@ -83,8 +95,10 @@ template <int C> void generate_all_captures(const board& b, appender& out) {
 int mlist::generate_captures(const board& b, int ply) {
     top = first[ply];
     appender out{moves, top};
-    if (b.side_to_move == WHITE) generate_all_captures<WHITE>(b, out);
-    else generate_all_captures<BLACK>(b, out);
+    if (b.side_to_move == WHITE)
+        generate_all_captures<WHITE>(b, out);
+    else
+        generate_all_captures<BLACK>(b, out);
     first[ply + 1] = top;
     return top - first[ply];
 }

@@ -65,12 +65,15 @@ template <int C> void pawn_moves(const board& b, const square_node& from, append
     }
 }
 
-template <int C> void step_moves(const square_node& from, square_node* const* links, appender& out) {
+template <int C>
+void step_moves(const square_node& from, square_node* const* links, appender& out) {
     for (int i = 0; i < 8; i++) {
         const square_node* t = links[i];
         if (!t) continue;
-        if (t->piece == EMPTY) out.add(from.square, t->square, 0, 0);
-        else if (is_target<C>(t)) out.add(from.square, t->square, 0, FLAG_CAPTURE);
+        if (t->piece == EMPTY)
+            out.add(from.square, t->square, 0, 0);
+        else if (is_target<C>(t))
+            out.add(from.square, t->square, 0, FLAG_CAPTURE);
     }
 }
 
@@ -104,12 +107,24 @@ template <int C> void generate_all(const board& b, appender& out) {
             seen++;
             const square_node& from = b.squares[row[slot]];
             switch (type) {
-            case PAWN: pawn_moves<C>(b, from, out); break;
-            case KNIGHT: step_moves<C>(from, from.jump, out); break;
-            case BISHOP: slider_moves<C>(from, 1, 2, out); break;
-            case ROOK: slider_moves<C>(from, 0, 2, out); break;
-            case QUEEN: slider_moves<C>(from, 0, 1, out); break;
-            case KING: step_moves<C>(from, from.ray, out); break;
+            case PAWN:
+                pawn_moves<C>(b, from, out);
+                break;
+            case KNIGHT:
+                step_moves<C>(from, from.jump, out);
+                break;
+            case BISHOP:
+                slider_moves<C>(from, 1, 2, out);
+                break;
+            case ROOK:
+                slider_moves<C>(from, 0, 2, out);
+                break;
+            case QUEEN:
+                slider_moves<C>(from, 0, 1, out);
+                break;
+            case KING:
+                step_moves<C>(from, from.ray, out);
+                break;
             }
         }
     }
@@ -127,8 +142,10 @@ mlist::~mlist() = default;
 int mlist::generate_moves(const board& b, int ply) {
     top = first[ply];
     appender out{moves, top};
-    if (b.side_to_move == WHITE) generate_all<WHITE>(b, out);
-    else generate_all<BLACK>(b, out);
+    if (b.side_to_move == WHITE)
+        generate_all<WHITE>(b, out);
+    else
+        generate_all<BLACK>(b, out);
     first[ply + 1] = top;
     return top - first[ply];
 }

@@ -3,7 +3,10 @@
 int think_state = 0;
 int abort_search = 0;
 
-search::search() { reset_search(); think_state = 0; }
+search::search() {
+    reset_search();
+    think_state = 0;
+}
 
 search::~search() = default;
 

@@ -14,8 +14,10 @@ int dialect = DIALECT_CONSOLE;
 
 void command_loop() {
     for (;;) {
-        if (think_state != 0) think_state = 0;
-        else read_and_dispatch();
+        if (think_state != 0)
+            think_state = 0;
+        else
+            read_and_dispatch();
     }
 }
 
@@ -40,8 +42,14 @@ void read_and_dispatch() {
     memset(line, 0, sizeof line);
     if (!read_line(line, LINE_BYTES)) exit(0); // end of input
     switch (dialect) {
-    case DIALECT_XBOARD: xboard_command(line); break;
-    case DIALECT_UCI: uci_command(line); break;
-    default: console_command(line); break;
+    case DIALECT_XBOARD:
+        xboard_command(line);
+        break;
+    case DIALECT_UCI:
+        uci_command(line);
+        break;
+    default:
+        console_command(line);
+        break;
     }
 }

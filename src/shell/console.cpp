@@ -26,8 +26,8 @@
 #include "chess.h"
 #include "movegen/perft.h"
 #include "search/tt.h"
-#include "shell/move_text.h"
 #include "shell/command_loop.h"
+#include "shell/move_text.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
 #include "shell/xboard.h"
@@ -52,18 +52,31 @@ void run_xboard(const char* line) {
 
 // Lists only some of the commands, on purpose: the rest are for GUIs and tests.
 constexpr const char* HELP_LINES[] = {
-    "\nKorvel's commands:", "setboard or sb <fen>", "analyze", "exit", "display",
-    "perft <depth>",        "create",               "help",    "quit",
+    "\nKorvel's commands:",
+    "setboard or sb <fen>",
+    "analyze",
+    "exit",
+    "display",
+    "perft <depth>",
+    "create",
+    "help",
+    "quit",
 };
 
 void run_help(const char*) {
     for (const char* l : HELP_LINES) printf("%s\n", l);
 }
 
-void run_post(const char*) { show_board = engine.srch.show_thinking = 1; }
-void run_nopost(const char*) { show_board = engine.srch.show_thinking = 0; }
+void run_post(const char*) {
+    show_board = engine.srch.show_thinking = 1;
+}
+void run_nopost(const char*) {
+    show_board = engine.srch.show_thinking = 0;
+}
 
-void run_eval(const char*) { printf("%d\n", engine.ev.evaluate(engine.pos, -MATE, MATE)); }
+void run_eval(const char*) {
+    printf("%d\n", engine.ev.evaluate(engine.pos, -MATE, MATE));
+}
 
 // The second word is not looked at; the third names the square.
 void run_see(const char* line) {
@@ -110,16 +123,18 @@ void run_exit(const char*) {
     printf("search aborted\n");
 }
 
-void run_quit(const char*) { exit(0); }
+void run_quit(const char*) {
+    exit(0);
+}
 
 const command COMMANDS[] = {
-    {"xboard", EXACT, run_xboard},    {"help", EXACT, run_help},
-    {"uci", EXACT, uci_command},      {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost},    {"eval", EXACT, run_eval},
-    {"see", PREFIX, run_see},         {"perft", PREFIX, run_perft},
-    {"st", PREFIX, run_st},           {"setboard", PREFIX, run_setboard},
-    {"sb", PREFIX, run_sb},           {"display", EXACT, [](const char*) { show_position(); }},
-    {"new", EXACT, run_new},          {"exit", EXACT, run_exit},
+    {"xboard", EXACT, run_xboard}, {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},   {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost}, {"eval", EXACT, run_eval},
+    {"see", PREFIX, run_see},      {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},        {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},        {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},       {"exit", EXACT, run_exit},
     {"quit", EXACT, run_quit},
 };
 
@@ -134,7 +149,9 @@ const char* text_from(const char* line, int at) {
     return int(strlen(line)) >= at ? line + at : "";
 }
 
-int number_from(const char* line, int at) { return atoi(text_from(line, at)); }
+int number_from(const char* line, int at) {
+    return atoi(text_from(line, at));
+}
 
 void console_command(const char* line) {
     for (const command& c : COMMANDS) {

@@ -18,7 +18,9 @@ bool fill_buffer() {
 
 } // namespace
 
-bool input_buffered() { return buffer_pos < buffer_length; }
+bool input_buffered() {
+    return buffer_pos < buffer_length;
+}
 
 bool read_line(char* line, int size) {
     int n = 0;

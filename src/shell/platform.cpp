@@ -5,7 +5,9 @@
 
 #include <cerrno>
 
-bool stdin_is_terminal() { return isatty(STDIN_FILENO) != 0; }
+bool stdin_is_terminal() {
+    return isatty(STDIN_FILENO) != 0;
+}
 
 bool stdin_readable() {
     pollfd p = {STDIN_FILENO, POLLIN, 0};

@@ -18,7 +18,10 @@ int engine_side = BLACK;
 int game_over = 0;
 
 void xboard_command(const char* line) {
-    if (strcmp(line, "xboard") == 0) dialect = DIALECT_XBOARD;
-    else if (strcmp(line, "quit") == 0) exit(0);
-    else printf("Error (unknown command):%s\n", line);
+    if (strcmp(line, "xboard") == 0)
+        dialect = DIALECT_XBOARD;
+    else if (strcmp(line, "quit") == 0)
+        exit(0);
+    else
+        printf("Error (unknown command):%s\n", line);
 }

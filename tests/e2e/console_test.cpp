@@ -32,8 +32,16 @@ const lines START_DIAGRAM = {
 } // namespace
 
 TEST(Console, HelpText) {
-    lines expected = {"",     "Korvel's commands:", "setboard or sb <fen>", "analyze", "exit",
-                      "display", "perft <depth>",   "create",               "help",    "quit"};
+    lines expected = {"",
+                      "Korvel's commands:",
+                      "setboard or sb <fen>",
+                      "analyze",
+                      "exit",
+                      "display",
+                      "perft <depth>",
+                      "create",
+                      "help",
+                      "quit"};
     EXPECT_EQ(console({"help", "quit"}), expected);
 }
 
@@ -60,12 +68,12 @@ TEST(Console, SetboardShowsTheNewPosition) {
 
 TEST(Console, UnusablePositionsAreRefusedAndThePositionStays) {
     const char* bad[] = {
-        "sb 8/8/8/8/8/8/8/8 w - -",                                 // no kings
-        "sb kk6/8/8/8/8/8/8/K7 w - -",                              // two black kings
-        "sb k7/8/8/8/8/8/QQQQQQQQ/KQ6 w - -",                       // nine queens
-        "sb k7/8/8/8/8/8/8/8/8/8/K7 w - -",                         // past the last square
-        "setboard 8/8/8/8/8/8/8/7K7k w - -",                        // past the last square
-        "sb",                                                       // nothing at all
+        "sb 8/8/8/8/8/8/8/8 w - -",           // no kings
+        "sb kk6/8/8/8/8/8/8/K7 w - -",        // two black kings
+        "sb k7/8/8/8/8/8/QQQQQQQQ/KQ6 w - -", // nine queens
+        "sb k7/8/8/8/8/8/8/8/8/8/K7 w - -",   // past the last square
+        "setboard 8/8/8/8/8/8/8/7K7k w - -",  // past the last square
+        "sb",                                 // nothing at all
     };
     for (const char* command : bad) {
         lines out = console({command, "display"});

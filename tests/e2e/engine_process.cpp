@@ -62,7 +62,9 @@ engine_process::~engine_process() {
     remove_tree(dir_);
 }
 
-void engine_process::send(const std::string& line) { send_raw(line + "\n"); }
+void engine_process::send(const std::string& line) {
+    send_raw(line + "\n");
+}
 
 void engine_process::send_raw(const std::string& bytes) {
     size_t done = 0;
@@ -99,8 +101,10 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
         if (poll(&p, 1, int(left)) <= 0) continue;
         char buf[65536];
         ssize_t n = read(from_engine_, buf, sizeof buf);
-        if (n <= 0) eof_ = true;
-        else pending_.append(buf, size_t(n));
+        if (n <= 0)
+            eof_ = true;
+        else
+            pending_.append(buf, size_t(n));
     }
 }
 

@@ -28,8 +28,8 @@ struct checked_walk {
                 ASSERT_EQ(b.history_count, history);
                 continue;
             }
-            ASSERT_EQ(b.key, b.key_from_scratch()) << square_names[ml.moves[i].from]
-                                                   << square_names[ml.moves[i].to];
+            ASSERT_EQ(b.key, b.key_from_scratch())
+                << square_names[ml.moves[i].from] << square_names[ml.moves[i].to];
             leaves[ply]++;
             walk(depth, ply + 1);
             b.unmake_move();
