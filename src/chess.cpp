@@ -4,6 +4,7 @@
 chess engine;
 
 chess::chess() {
+    srch.attach(pos, lists, ev);
     srch.show_thinking = 1;
 }
 

@@ -76,6 +76,9 @@ class board {
     void restore_lists(int moving, int promote, int from, int to, int flags, int captured);
     void compute_key();
     uint64_t key_from_scratch() const;
+    // Whoever changes the side to move or the pieces without make/unmake
+    // (the search's null move) must call this.
+    void forget_check_state() { check_state[history_count] = CHECK_UNKNOWN; }
 
     bool is_attacked(int square, int colour) const;
     bool move_is_valid(move m) const;

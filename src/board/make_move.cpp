@@ -159,7 +159,7 @@ void board::finish_make(move m, int moving, int captured) {
 }
 
 bool board::make_move(move m) {
-    if (history_count >= HISTORY_SIZE) return false;
+    if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
     const int mover = side_to_move;
@@ -209,7 +209,7 @@ bool board::make_move(move m) {
 // never castles, so the light make leaves them out.
 bool board::make_light(move m) {
     if (m.flags & FLAG_CASTLE) return false;
-    if (history_count >= HISTORY_SIZE) return false;
+    if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
     const int mover = side_to_move;

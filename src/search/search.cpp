@@ -1,7 +1,32 @@
+// Iterative deepening with aspiration windows over the root search, and
+// the thinking lines it prints.
 #include "search/search.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "search/move_order.h"
+#include "search/time_control.h"
+#include "search/tt.h"
+
+constexpr double UNLIMITED_MS = 9999999.0;
+constexpr int UNLIMITED_DEPTH = 64;
+constexpr int ASPIRATION = 50; // half-width of the window after a result inside it
+constexpr int WIDEN_STEP = 50; // growth of the window after every failed search
+constexpr int MAX_BOOK_MISSES = 3;
+constexpr int FIRST_PRINTED_DEPTH = 3;
 
 int think_state = 0;
 int abort_search = 0;
+search_seams seams;
+
+double search_start_ms = 0;
+int iteration_depth = 0;
+int seldepth = 0;
+int poll_count = 0;
+bool single_reply = false;
+move final_move = no_move;
 
 search::search() {
     reset_search();
@@ -9,6 +34,12 @@ search::search() {
 }
 
 search::~search() = default;
+
+void search::attach(board& b, mlist& ml, const eval& ev) {
+    b_ = &b;
+    ml_ = &ml;
+    ev_ = &ev;
+}
 
 void search::reset_search() {
     for (move& m : pv) m = no_move;
@@ -20,4 +51,174 @@ void search::reset_search() {
     best_depth = 0;
     nodes = 0;
     think_state = 1;
+}
+
+namespace {
+
+bool pawn_reached_seventh(const board& b, move m) {
+    const square_node& to = b.squares[m.to];
+    if (to.piece != PAWN) return false;
+    return to.colour == WHITE ? m.to >= 8 && m.to <= 15 : m.to >= 48 && m.to <= 55;
+}
+
+constexpr char PROMOTION_LETTERS[] = " PNBRQK";
+
+} // namespace
+
+int search::search_root(int alpha, int beta, int depth, bool root_in_check) {
+    pv_line child;
+    child[0] = no_move;
+    int best = NO_SCORE;
+    for (int i = ml_->first[0]; i < ml_->first[1]; i++) ml_->scores[i] = NO_SCORE;
+    const int root_ext = int(single_reply) + int(root_in_check);
+    int legal = 0;
+
+    for (int i = ml_->first[0]; i < ml_->first[1]; i++) {
+        const move m = ml_->moves[i];
+        if (!b_->make_move(m)) continue;
+        nodes++;
+        legal++;
+        const bool gives_check = b_->in_check();
+        int e = root_ext + int(gives_check);
+        if (e == 0 && pawn_reached_seventh(*b_, m)) e = 1;
+        const int d = depth + (e > 0 ? 1 : 0) - 1;
+
+        int v;
+        if (legal == 1) {
+            v = -search_node(-beta, -alpha, d, 1, gives_check, 0, child);
+        } else {
+            v = -search_node(-alpha - 1, -alpha, d, 1, gives_check, 1, child);
+            if (v > alpha && v < beta) v = -search_node(-beta, -alpha, d, 1, gives_check, 0, child);
+        }
+        b_->unmake_move();
+        if (abort_search) return 0;
+
+        ml_->scores[i] = v;
+        if (v > best) {
+            best = v;
+            if (v > alpha) {
+                alpha = v;
+                copy_pv(pv, m, child);
+                if (v >= beta) break;
+            }
+        }
+    }
+    ml_->sort_root_moves();
+    return best;
+}
+
+int search::think() {
+    reset_search();
+    if (search_mode == MODE_INFINITE)
+        tt_clear();
+    else
+        tt_next_age();
+
+    switch (search_mode) {
+    case MODE_FIXED_TIME:
+        time_budget = time_value;
+        max_depth = UNLIMITED_DEPTH;
+        break;
+    case MODE_CLOCK:
+        allot_level_time(b_->history_count);
+        max_depth = UNLIMITED_DEPTH;
+        break;
+    case MODE_INFINITE:
+        time_budget = UNLIMITED_MS;
+        max_depth = UNLIMITED_DEPTH;
+        break;
+    case MODE_UCI_CLOCK:
+        allot_clock_time();
+        max_depth = UNLIMITED_DEPTH;
+        break;
+    default:
+        time_budget = UNLIMITED_MS;
+        break;
+    }
+
+    poll_count = 0;
+    int alpha = -MATE, beta = MATE;
+    const bool root_in_check = b_->in_check();
+    single_reply = false;
+    ml_->first[0] = 0;
+    ml_->generate_moves(*b_, 0);
+
+    move book = no_move;
+    if (book_misses < MAX_BOOK_MISSES && seams.book_pick && seams.book_pick(&book)) {
+        best_move = book;
+        ponder_move = no_move;
+        best_score = best_depth = 0;
+        pv[0] = book;
+        return 0;
+    }
+
+    if (score_root_moves() == 1) single_reply = true;
+    ml_->sort_root_moves();
+    abort_search = 0;
+    search_start_ms = now_ms();
+
+    int widen = 0;
+    for (int d = 1; d < max_depth;) {
+        iteration_depth = d;
+        seldepth = d;
+        const int v = search_root(alpha, beta, d, root_in_check);
+        if (v == NO_SCORE) break; // no legal move at the root
+        widen += WIDEN_STEP;
+        int recorded;
+        if (v <= alpha) {
+            alpha = -MATE;
+            beta = std::min(v + widen, MATE);
+            continue;
+        }
+        if (v >= beta) {
+            alpha = std::max(v - widen, -MATE);
+            beta = MATE;
+            recorded = d - 1;
+        } else {
+            alpha = std::max(v - ASPIRATION, -MATE);
+            beta = std::min(v + ASPIRATION, MATE);
+            widen = 0;
+            recorded = d;
+            d++;
+        }
+        if (recorded > 1 && abort_search) {
+            pv[0] = best_move;
+            break;
+        }
+        best_move = pv[0];
+        ponder_move = pv[1];
+        best_score = v;
+        best_depth = recorded;
+        if ((seams.uci_dialect && seams.uci_dialect()) || show_thinking)
+            print_thinking(v, recorded, nodes);
+    }
+    final_move = best_move;
+    return best_score;
+}
+
+void search::print_thinking(int score, int depth, int nodes_done) const {
+    if (depth < FIRST_PRINTED_DEPTH) return;
+    const double t = now_ms() - search_start_ms;
+    const bool uci = seams.uci_dialect && seams.uci_dialect();
+    if (uci)
+        printf("info depth %d seldepth %d time %.0f nodes %d score cp %d pv ", depth, seldepth, t,
+               nodes_done, score);
+    else
+        printf("%3d %6d %6d %10d ", depth, score, int(t / 10), nodes_done);
+    for (int i = 0; i < PV_LENGTH && pv[i] != no_move; i++) {
+        const move m = pv[i];
+        const char* from = square_names[m.from];
+        const char* to = square_names[m.to];
+        const char letter = PROMOTION_LETTERS[m.promote];
+        // UCI GUIs read the line as moves, so a promotion is written as one (e7e8q).
+        if (uci) {
+            printf("%s%s", from, to);
+            if (m.promote) printf("%c", char(tolower(letter)));
+        } else {
+            printf("%s%c%s", from, (m.flags & FLAG_CAPTURE) ? 'x' : '-', to);
+            if (m.promote) printf("(%c)", letter);
+        }
+        printf(" ");
+    }
+    printf("\n");
 }

@@ -1,7 +1,12 @@
-// The search object: its limits, its move-ordering tables and its results.
+// The search object: its limits, its move-ordering tables and its results,
+// and the iterative deepening that fills them.
 #pragma once
 
-#include "board/types.h"
+#include <cstdint>
+
+#include "board/board.h"
+#include "eval/eval.h"
+#include "movegen/mlist.h"
 
 enum search_mode_code : int {
     MODE_DEPTH = 1,
@@ -11,8 +16,10 @@ enum search_mode_code : int {
     MODE_UCI_CLOCK = 5,
 };
 
-// Mate base and the window's infinity; a side mated at ply p scores p - MATE.
+// Scores are centipawns from the side to move's point of view. MATE is the
+// mate base and the window's infinity; a side mated at ply p scores p - MATE.
 constexpr int MATE = 32767;
+constexpr int NO_SCORE = -32768; // below every window: the initial best of a node
 constexpr int DEFAULT_DEPTH = 10;
 constexpr int PV_LENGTH = 64;
 constexpr int KILLER_PLIES = 64;
@@ -20,8 +27,25 @@ constexpr int KILLER_PLIES = 64;
 // 0 idle, 1 a search is running. The shell clears it when input arrives,
 // which is the running search's signal to stop.
 extern int think_state;
-// Set by the console's "exit"; the next search clears it when it starts.
+// Set when the search must unwind (time up, input, or the console's "exit");
+// the next search clears it when it starts.
 extern int abort_search;
+
+// The calls the search makes into the floors above it, set once at start-up.
+// Unit tests leave them empty: no input, no book, no bitbases.
+struct search_seams {
+    void (*poll_input)() = nullptr; // may clear think_state when input waits
+    bool (*book_pick)(move* out) = nullptr;
+    // Null when no bitbases are loaded; true with the score when found.
+    bool (*bitbase_probe)(const board& b, int* score) = nullptr;
+    bool (*uci_dialect)() = nullptr; // thinking lines in the UCI form
+};
+extern search_seams seams;
+
+// A line of moves ended by no_move.
+using pv_line = move[PV_LENGTH];
+
+struct move_picker;
 
 class search {
   public:
@@ -33,20 +57,67 @@ class search {
     double time_budget = 0; // ms this search may use
     double time_value = 0;  // ms: fixed time per move, or the engine's clock
     int max_depth = DEFAULT_DEPTH;
-    int nodes = 0;
+    int nodes = 0; // legal moves made in this search
     int history_table[64][64];
     int show_thinking = 1;
     move killer1[KILLER_PLIES];
     move killer2[KILLER_PLIES];
-    move best_move = no_move;
+    move best_move = no_move; // of the last completed iteration
     move ponder_move = no_move;
     int best_score = 0;
     int best_depth = 0;
     int search_mode = MODE_DEPTH;
-    move pv[PV_LENGTH];
+    pv_line pv;
 
     search();
     virtual ~search();
 
+    // The position, lists and evaluation this search works on.
+    void attach(board& b, mlist& ml, const eval& ev);
+
     void reset_search();
+    // Chooses a move for the attached position; returns its score.
+    int think();
+    int search_root(int alpha, int beta, int depth, bool root_in_check);
+    int search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,
+                    pv_line& line_out);
+    int quiesce(int alpha, int beta, int ply);
+    void print_thinking(int score, int depth, int nodes_done) const;
+
+    int repetition_count() const;
+    int material_score(int colour) const;
+
+    // Move ordering.
+    void pick_init(move_picker& p, int ply, bool in_check);
+    bool pick_next(move_picker& p);
+    void score_moves(int ply, move hash_move);
+    void score_captures(int ply, int threshold);
+    int score_root_moves();
+    void select_best(int index, int ply);
+    void update_killers(move m, int ply);
+
+    // Time control.
+    void allot_level_time(int plies);
+    void allot_clock_time();
+    bool time_is_up();
+
+  private:
+    board* b_ = nullptr;
+    mlist* ml_ = nullptr;
+    const eval* ev_ = nullptr;
+
+    int capture_order_score(move m) const;
+    bool poll();
+    void make_null(struct null_undo& u);
+    void unmake_null(const struct null_undo& u);
 };
+
+// Module-level state of the running search.
+extern double search_start_ms;
+extern int iteration_depth;
+extern int seldepth;
+extern int poll_count;
+extern bool single_reply;
+extern move final_move; // best_move at the end of the last search
+
+void copy_pv(pv_line& dst, move m, const pv_line& line);

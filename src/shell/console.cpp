@@ -11,6 +11,8 @@
 //   st         prefix 2  seconds per move from character 3 (so "stop" sets 0)
 //   setboard   prefix 8  set the position from character 9, then show it
 //   sb         prefix 2  set the position from character 3, then show it
+//   go         exact     think and play the move on the board (only the thinking is shown)
+//   analyze    exact     think until input arrives; no book from now on
 //   display    exact     show the position
 //   new        exact     new game
 //   exit       exact     ask the next search to abort
@@ -113,6 +115,17 @@ void run_sb(const char* line) {
     if (set_position_checked(text_from(line, 3), "illegal position: ")) show_position();
 }
 
+void run_go(const char*) {
+    lazy_setup(true);
+    engine_move();
+}
+
+void run_analyze(const char*) {
+    lazy_setup(false);
+    book_enabled = 0;
+    analyze();
+}
+
 void run_new(const char*) {
     lazy_setup(true);
     new_game();
@@ -128,13 +141,14 @@ void run_quit(const char*) {
 }
 
 const command COMMANDS[] = {
-    {"xboard", EXACT, run_xboard}, {"help", EXACT, run_help},
-    {"uci", EXACT, uci_command},   {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost}, {"eval", EXACT, run_eval},
-    {"see", PREFIX, run_see},      {"perft", PREFIX, run_perft},
-    {"st", PREFIX, run_st},        {"setboard", PREFIX, run_setboard},
-    {"sb", PREFIX, run_sb},        {"display", EXACT, [](const char*) { show_position(); }},
-    {"new", EXACT, run_new},       {"exit", EXACT, run_exit},
+    {"xboard", EXACT, run_xboard},   {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},     {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost},   {"eval", EXACT, run_eval},
+    {"see", PREFIX, run_see},        {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},          {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},          {"go", EXACT, run_go},
+    {"analyze", EXACT, run_analyze}, {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},         {"exit", EXACT, run_exit},
     {"quit", EXACT, run_quit},
 };
 
@@ -168,6 +182,21 @@ void new_game() {
     tt_clear();
     engine.srch.reset_search();
     engine.srch.book_misses = 0;
+}
+
+bool engine_move() {
+    engine.srch.reset_search();
+    engine.srch.think();
+    // With no legal move there is nothing to play.
+    if (engine.srch.best_move == no_move) return false;
+    return engine.pos.make_move(engine.srch.best_move);
+}
+
+void analyze() {
+    engine.srch.reset_search();
+    tt_clear();
+    engine.srch.search_mode = MODE_INFINITE;
+    engine.srch.think();
 }
 
 void show_position() {

@@ -5,6 +5,11 @@ void console_command(const char* line);
 
 // Start position, empty history, cleared table, fresh search state.
 void new_game();
+// Thinks on the position and plays the best move on the board; false when
+// there was no move to play. Prints only the thinking.
+bool engine_move();
+// Thinks without limit until input arrives; plays nothing.
+void analyze();
 // Prints the diagram when show_board is set.
 void show_position();
 // Sets the position from a FEN unless the board's tables could not hold it;

@@ -8,6 +8,7 @@
 #include "chess.h"
 #include "eval/tropism.h"
 #include "search/tt.h"
+#include "shell/command_loop.h"
 #include "shell/config.h"
 #include "shell/console.h"
 #include "shell/egbb.h"
@@ -35,6 +36,14 @@ void init_console() {
     startup();
 }
 
+namespace {
+
+bool uci_dialect() {
+    return dialect == DIALECT_UCI;
+}
+
+} // namespace
+
 void startup() {
     printf("Korvel v1.01 (" KORVEL_BUILD_NOTE ") Feb 6 2011 (xboard/UCI)\n");
     srand(unsigned(time(nullptr)));
@@ -49,6 +58,8 @@ void startup() {
     engine_side = game_side ^ 1;
     read_config();
     egbb_loaded = egbb_load();
+    seams.poll_input = read_and_dispatch;
+    seams.uci_dialect = uci_dialect;
 }
 
 void lazy_setup(bool) {
