@@ -157,8 +157,11 @@ int search::think() {
     abort_search = 0;
     search_start_ms = now_ms();
 
+    // A limit of N plies runs the iterations below N, but always the first:
+    // "go depth 1" or "go mate 1" must still give a move.
+    const int depth_limit = std::max(max_depth, 2);
     int widen = 0;
-    for (int d = 1; d < max_depth;) {
+    for (int d = 1; d < depth_limit;) {
         iteration_depth = d;
         seldepth = d;
         const int v = search_root(alpha, beta, d, root_in_check);

@@ -55,6 +55,7 @@ class search {
     int moves_per_control = 0;
     int moves_to_go = 0;
     double time_budget = 0; // ms this search may use
+    double time_cap = 0;    // ms a clock search may never pass, overrun included
     double time_value = 0;  // ms: fixed time per move, or the engine's clock
     int max_depth = DEFAULT_DEPTH;
     int nodes = 0; // legal moves made in this search

@@ -12,11 +12,24 @@ constexpr int FALLBACK_MOVES_TO_GO = 30;
 constexpr int FINAL_SPRINT_MOVES = 5;       // this close to the control, never overrun
 constexpr double OVERRUN_MIN_BUDGET = 5000; // budgets above this may run up to twice as long
 constexpr double OVERRUN_FACTOR = 2;
+// A clock search never plans or runs past this much of the clock: the move
+// must still travel to the GUI, and the next moves need time too.
+constexpr double CLOCK_MARGIN_MS = 50;
+constexpr double CLOCK_SHARE_LIMIT = 0.5;
 
 double now_ms() {
     using namespace std::chrono;
     return double(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
+
+namespace {
+
+// The most a clock search may use of `clock` milliseconds, overrun included.
+double clock_cap(double clock) {
+    return std::max(0.0, std::min(clock - CLOCK_MARGIN_MS, clock * CLOCK_SHARE_LIMIT));
+}
+
+} // namespace
 
 // xboard "level": spread what is left over the moves to the next control.
 void search::allot_level_time(int plies) {
@@ -29,6 +42,8 @@ void search::allot_level_time(int plies) {
         if (moves_to_go <= 0) moves_to_go = FALLBACK_MOVES_TO_GO;
     }
     time_budget = std::min(b, (b + (moves_to_go - 1) * double(increment)) / moves_to_go);
+    time_cap = clock_cap(time_value);
+    time_budget = std::min(time_budget, time_cap);
 }
 
 // UCI clock: moves_to_go was set by the "go" command.
@@ -36,18 +51,22 @@ void search::allot_clock_time() {
     if (moves_to_go <= 0) moves_to_go = FALLBACK_MOVES_TO_GO;
     double b = std::max(0.0, time_value);
     time_budget = std::min(b, (b + double(increment) * (moves_to_go - 1)) / moves_to_go);
+    time_cap = clock_cap(time_value);
+    time_budget = std::min(time_budget, time_cap);
 }
 
 // Waiting input stops every search; clock searches may overrun a large
-// budget while the next control is far away.
+// budget while the next control is far away. Once told to stop, the search never looks at the input
+// again: the shell would read and run the next line in the middle of the search.
 bool search::time_is_up() {
+    if (think_state == 0) return true;
     if (seams.poll_input) seams.poll_input();
     if (think_state == 0) return true;
     if (search_mode == MODE_INFINITE || search_mode == MODE_DEPTH) return false;
     double t = now_ms() - search_start_ms;
     if (search_mode == MODE_FIXED_TIME) return t >= time_budget;
     if (t < time_budget) return false;
-    if (moves_to_go <= FINAL_SPRINT_MOVES) return true;
+    if (t >= time_cap || moves_to_go <= FINAL_SPRINT_MOVES) return true;
     if (now_ms() - search_start_ms >= OVERRUN_FACTOR * time_budget) return true;
     return time_budget <= OVERRUN_MIN_BUDGET;
 }

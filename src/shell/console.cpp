@@ -107,12 +107,18 @@ void run_st(const char* line) {
     engine.srch.search_mode = MODE_FIXED_TIME;
 }
 
-void run_setboard(const char* line) {
-    if (set_position_checked(text_from(line, 9), "illegal position: ")) show_position();
+void set_board(const char* fen) {
+    if (const char* problem = set_position_checked(fen))
+        printf("illegal position: %s\n", problem);
+    else
+        show_position();
 }
 
+void run_setboard(const char* line) {
+    set_board(text_from(line, 9));
+}
 void run_sb(const char* line) {
-    if (set_position_checked(text_from(line, 3), "illegal position: ")) show_position();
+    set_board(text_from(line, 3));
 }
 
 void run_go(const char*) {
@@ -203,11 +209,8 @@ void show_position() {
     if (show_board) engine.pos.print();
 }
 
-bool set_position_checked(const char* fen, const char* refusal_prefix) {
-    if (const char* problem = position_problem(fen)) {
-        printf("%s%s\n", refusal_prefix, problem);
-        return false;
-    }
-    engine.pos.set_position(fen);
-    return true;
+const char* set_position_checked(const char* fen) {
+    const char* problem = position_problem(fen);
+    if (!problem) engine.pos.set_position(fen);
+    return problem;
 }

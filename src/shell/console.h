@@ -13,8 +13,8 @@ void analyze();
 // Prints the diagram when show_board is set.
 void show_position();
 // Sets the position from a FEN unless the board's tables could not hold it;
-// then prints "<prefix><reason>" and keeps the position. True when set.
-bool set_position_checked(const char* fen, const char* refusal_prefix);
+// then the position stays and the reason is returned (nullptr when set).
+const char* set_position_checked(const char* fen);
 
 // The text of a command from character `at` on, or "" when the line is shorter.
 const char* text_from(const char* line, int at);

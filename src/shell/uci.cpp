@@ -1,18 +1,42 @@
 // UCI commands, matched in this order:
 //
-//   uci    exact   make UCI the active set and identify the engine
-//   quit   exact   end the program
+//   uci          exact     make UCI the active set and identify the engine
+//   isready      exact     set up the table (and book) if not done; "readyok"
+//   setoption    prefix 9  nothing: the engine has no options
+//   ucinewgame   exact     new game
+//   position     prefix 8  startpos or fen <fen>, then optional moves
+//   go           prefix 2  search with the limits of the line; "bestmove"
+//   ponderhit    exact     the pondering search has already ended; clock mode
+//   stop         exact     stop thinking
+//   quit         exact     end the program
 //
-// Anything else is ignored.
+// Anything else is ignored. Every line that arrives during a search ends
+// that search first, so stop and ponderhit take effect by arriving.
 #include "shell/uci.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "chess.h"
+#include "search/time_control.h"
 #include "shell/command_loop.h"
+#include "shell/console.h"
+#include "shell/move_text.h"
+#include "shell/startup.h"
+#include "shell/xboard.h"
+
+constexpr int DEFAULT_MOVES_TO_GO = 30;
 
 namespace {
+
+enum match_kind { EXACT, PREFIX };
+
+struct command {
+    const char* word;
+    match_kind match;
+    void (*run)(const char* line);
+};
 
 // The GUI waits for these lines, so they must not sit in a buffer.
 void say(const char* text) {
@@ -20,15 +44,175 @@ void say(const char* text) {
     fflush(stdout);
 }
 
+void run_uci(const char*) {
+    dialect = DIALECT_UCI;
+    say("id name Korvel");
+    say("id author Vendrake");
+    say("uciok");
+}
+
+void run_isready(const char*) {
+    lazy_setup(true);
+    say("readyok");
+}
+
+void run_nothing(const char*) {}
+void run_newgame(const char*) {
+    new_game();
+}
+
+void play_move_list(const char* line) {
+    const char* at = strstr(line, "moves");
+    if (!at) return;
+    char words[LINE_BYTES];
+    snprintf(words, sizeof words, "%s", text_from(at, 6));
+    char* rest = nullptr;
+    for (char* w = strtok_r(words, " ", &rest); w; w = strtok_r(nullptr, " ", &rest))
+        parse_and_play_user_move(w);
+}
+
+// A refused position leaves the board as it was, move list and all.
+void run_position(const char* line) {
+    const bool fen = strncmp(line, "position fen", 12) == 0;
+    if (set_position_checked(fen ? text_from(line, 13) : START_FEN)) {
+        say("info string illegal position");
+        return;
+    }
+    play_move_list(line);
+}
+
+void run_ponderhit(const char*) {
+    engine.srch.search_mode = MODE_UCI_CLOCK;
+    search_start_ms = now_ms();
+    think_state = 1;
+}
+
+void run_stop(const char*) {
+    think_state = 0;
+}
+void run_quit(const char*) {
+    exit(0);
+}
+
+const command COMMANDS[] = {
+    {"uci", EXACT, run_uci},
+    {"isready", EXACT, run_isready},
+    {"setoption", PREFIX, run_nothing},
+    {"ucinewgame", EXACT, run_newgame},
+    {"position", PREFIX, run_position},
+    {"go", PREFIX, uci_go},
+    {"ponderhit", EXACT, run_ponderhit},
+    {"stop", EXACT, run_stop},
+    {"quit", EXACT, run_quit},
+};
+
+bool matches(const command& c, const char* line) {
+    if (c.match == EXACT) return strcmp(line, c.word) == 0;
+    return strncmp(line, c.word, strlen(c.word)) == 0;
+}
+
+struct go_limits {
+    int time[2] = {0, 0}; // by colour
+    int inc[2] = {0, 0};
+    int movetime = 0;
+    int movestogo = 0;
+    int depth = 0;
+    int mate = 0;
+    bool infinite = false;
+    bool ponder = false;
+};
+
+// Keywords are compared over their own length; a value keyword reads the
+// next word, and one at the end of the line counts as 0.
+go_limits read_go_words(const char* line) {
+    go_limits g;
+    char words[LINE_BYTES];
+    snprintf(words, sizeof words, "%s", line);
+    char* rest = nullptr;
+    strtok_r(words, " ", &rest); // "go"
+    auto value = [&rest]() {
+        const char* w = strtok_r(nullptr, " ", &rest);
+        return w ? atoi(w) : 0;
+    };
+    auto is = [](const char* w, const char* keyword) {
+        return strncmp(w, keyword, strlen(keyword)) == 0;
+    };
+    for (char* w = strtok_r(nullptr, " ", &rest); w; w = strtok_r(nullptr, " ", &rest)) {
+        if (is(w, "infinite"))
+            g.infinite = true;
+        else if (is(w, "wtime"))
+            g.time[WHITE] = value();
+        else if (is(w, "btime"))
+            g.time[BLACK] = value();
+        else if (is(w, "winc"))
+            g.inc[WHITE] = value();
+        else if (is(w, "binc"))
+            g.inc[BLACK] = value();
+        else if (is(w, "movestogo"))
+            g.movestogo = value();
+        else if (is(w, "depth"))
+            g.depth = value();
+        else if (is(w, "ponder"))
+            g.ponder = true;
+        else if (is(w, "nodes"))
+            value();
+        else if (is(w, "mate"))
+            g.mate = value();
+        else if (is(w, "movetime"))
+            g.movetime = value();
+    }
+    return g;
+}
+
+void apply_limits(const go_limits& g) {
+    search& s = engine.srch;
+    if (g.depth > 0) {
+        s.max_depth = g.depth;
+        s.search_mode = MODE_DEPTH;
+    } else if (g.mate > 0) {
+        s.max_depth = 2 * g.mate - 1;
+        s.search_mode = MODE_DEPTH;
+    }
+    const int side = engine.pos.side_to_move;
+    const int clock = g.time[side];
+    const int inc = g.inc[side] > 0 ? g.inc[side] : 0;
+    if (g.movetime > 0) {
+        s.search_mode = MODE_FIXED_TIME;
+        s.time_value = g.movetime;
+    } else if (clock > 0) {
+        s.moves_to_go = g.movestogo > 0 ? g.movestogo : DEFAULT_MOVES_TO_GO;
+        s.time_value = clock;
+        s.increment = inc;
+        s.search_mode = MODE_UCI_CLOCK;
+    }
+    if (g.infinite || g.ponder) s.search_mode = MODE_INFINITE;
+}
+
 } // namespace
 
 void uci_command(const char* line) {
-    if (strcmp(line, "uci") == 0) {
-        dialect = DIALECT_UCI;
-        say("id name Korvel");
-        say("id author Vendrake");
-        say("uciok");
-    } else if (strcmp(line, "quit") == 0) {
-        exit(0);
+    for (const command& c : COMMANDS) {
+        if (matches(c, line)) {
+            c.run(line);
+            return;
+        }
     }
+}
+
+// With no legal move the answer is the null move "0000", which UCI GUIs accept.
+void uci_go(const char* line) {
+    lazy_setup(true); // a GUI may send go without isready
+    think_state = 1;
+    apply_limits(read_go_words(line));
+    engine.srch.reset_search();
+    engine.srch.think();
+    const move best = engine.srch.best_move;
+    if (best == no_move) {
+        printf("bestmove 0000\n");
+        return;
+    }
+    printf("bestmove %s ", move_to_text(best).text);
+    if (engine.srch.ponder_move != no_move)
+        printf("ponder %s", move_to_text(engine.srch.ponder_move).text);
+    printf("\n");
 }

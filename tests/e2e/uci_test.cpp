@@ -1,0 +1,134 @@
+// UCI transcripts through the pipe, as a GUI sends them.
+#include <gtest/gtest.h>
+
+#include "e2e/engine_process.h"
+
+namespace {
+
+using lines = std::vector<std::string>;
+
+constexpr size_t STARTUP_LINES = 3;
+const lines IDENTIFICATION = {"id name Korvel", "id author Vendrake", "uciok"};
+
+lines uci(const lines& commands) {
+    lines all = {"uci"};
+    all.insert(all.end(), commands.begin(), commands.end());
+    lines out = run_engine(all);
+    if (out.size() < STARTUP_LINES + IDENTIFICATION.size()) return {};
+    return lines(out.begin() + STARTUP_LINES + IDENTIFICATION.size(), out.end());
+}
+
+// An engine switched to UCI, its identification read.
+struct uci_engine : engine_process {
+    uci_engine() {
+        send("uci");
+        read_until("uciok");
+    }
+};
+
+// The search lines and the bestmove line of one "go", waited for.
+lines go(engine_process& e, const std::string& command) {
+    e.send(command);
+    return e.read_until("bestmove", 30000);
+}
+
+bool starts_with(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+TEST(Uci, IdentificationAndReadiness) {
+    lines out = run_engine({"uci", "isready", "isready", "setoption name Hash value 32", "quit"});
+    ASSERT_EQ(out.size(), STARTUP_LINES + 6);
+    EXPECT_EQ(lines(out.begin() + 3, out.begin() + 6), IDENTIFICATION);
+    EXPECT_EQ(out[6], "hash table size = 16 Mb");
+    EXPECT_EQ(out[7], "readyok");
+    EXPECT_EQ(out[8], "readyok");
+    EXPECT_EQ(uci({"uci"}), IDENTIFICATION);
+}
+
+TEST(Uci, PositionWithMovesAndIllegalWords) {
+    // After e2e4 e7e5 White is to move: the best move is a White move.
+    uci_engine e;
+    e.send("position startpos moves e2e4 e7e5");
+    lines out = go(e, "go depth 4");
+    ASSERT_FALSE(out.empty());
+    const std::string& best = out.back();
+    ASSERT_TRUE(starts_with(best, "bestmove ")) << best;
+    EXPECT_TRUE(best[10] == '1' || best[10] == '2') << best; // from a White square
+
+    lines msgs = uci({"position startpos moves e2e4 e2e4 e7e5 e1e3"});
+    EXPECT_EQ(msgs, (lines{"illegal move...(1)", "illegal move...(1)"}));
+    EXPECT_EQ(uci({"position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4"}),
+              lines{"info string illegal position"});
+}
+
+TEST(Uci, InfoLinesAndBestmoveForm) {
+    uci_engine e;
+    e.send("isready");
+    e.read_until("readyok");
+    lines out = go(e, "go depth 5");
+    ASSERT_EQ(out.size(), 3u); // depths 3 and 4 are reported, 1 and 2 are not
+    EXPECT_TRUE(starts_with(out[0], "info depth 3 seldepth ")) << out[0];
+    EXPECT_TRUE(starts_with(out[1], "info depth 4 seldepth ")) << out[1];
+    EXPECT_NE(out[1].find(" score cp "), std::string::npos);
+    EXPECT_EQ(out[1].back(), ' ');
+    // "bestmove e2e4 ponder e7e5" or "bestmove e2e4 " without an expected reply.
+    EXPECT_TRUE(out[2].size() == 14 || (out[2].size() == 25 && out[2].substr(14, 7) == "ponder "))
+        << out[2];
+}
+
+TEST(Uci, PromotionsInInfoAndBestmove) {
+    uci_engine e;
+    e.send("position fen 8/4P1k1/8/8/8/8/8/4K3 w - - 0 1");
+    lines out = go(e, "go depth 4");
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(starts_with(out.back(), "bestmove e7e8Q ")) << out.back();
+    EXPECT_NE(out[out.size() - 2].find(" pv e7e8q "), std::string::npos) << out[out.size() - 2];
+}
+
+TEST(Uci, MateLimitAndNoLegalMove) {
+    uci_engine e;
+    e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    lines out = go(e, "go mate 1");
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back(), "bestmove a1a8 ");
+    e.send("position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(go(e, "go depth 3"), lines{"bestmove 0000"});
+}
+
+TEST(Uci, InfiniteAndPonderEndOnTheNextLine) {
+    for (const char* start : {"go infinite", "go ponder wtime 1000 btime 1000"}) {
+        uci_engine e;
+        e.send("isready");
+        e.read_until("readyok");
+        e.send(start);
+        std::string line;
+        ASSERT_TRUE(e.read_line(line, 10000)); // it is thinking
+        e.send(std::string(start) == "go infinite" ? "stop" : "ponderhit");
+        lines out = e.read_until("bestmove", 5000);
+        ASSERT_FALSE(out.empty());
+        EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << start;
+    }
+}
+
+TEST(Uci, ClockAndMovetimeAnswerInTime) {
+    uci_engine e;
+    e.send("isready");
+    e.read_until("readyok");
+    for (const char* command : {"go wtime 50 winc 100 btime 50 binc 100", "go movetime 200",
+                                "go wtime 1000 btime 1000 movestogo 1", "go btime 10 wtime"}) {
+        lines out = go(e, command);
+        ASSERT_FALSE(out.empty()) << command;
+        EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << command;
+    }
+}
+
+TEST(Uci, GoWithoutIsreadySetsUpFirst) {
+    uci_engine e;
+    lines out = go(e, "go depth 3");
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[0], "hash table size = 16 Mb");
+    EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << out.back();
+}
