@@ -70,7 +70,9 @@ void read_config() {
     set_defaults();
     FILE* f = fopen(CONFIG_FILE, "r");
     if (!f) {
-        printf("configuration file: \"%s\" -- not found\n", CONFIG_FILE);
+        // Not "not found": xboard takes any engine line holding those words
+        // as a failed engine start and gives up on the engine.
+        printf("configuration file: \"%s\" -- not present\n", CONFIG_FILE);
         return;
     }
     printf("configuration file: \"%s\" -- found\n", CONFIG_FILE);

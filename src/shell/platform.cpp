@@ -1,12 +1,17 @@
 #include "shell/platform.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 bool stdin_is_terminal() {
     return isatty(STDIN_FILENO) != 0;
+}
+
+void ignore_interrupts() {
+    signal(SIGINT, SIG_IGN);
 }
 
 bool stdin_readable() {

@@ -30,6 +30,7 @@ int show_board = 1;
 // A GUI reads our answers through a pipe: nothing may wait in a buffer.
 void init_console() {
     if (!stdin_is_terminal()) {
+        ignore_interrupts();
         setvbuf(stdin, nullptr, _IONBF, 0);
         setvbuf(stdout, nullptr, _IONBF, 0);
     }

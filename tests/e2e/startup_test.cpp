@@ -25,7 +25,7 @@ TEST(Startup, WithoutConfigurationFile) {
     EXPECT_EQ(out[0].compare(0, BANNER_START.size(), BANNER_START), 0) << out[0];
     EXPECT_GE(out[0].size(), BANNER_START.size() + BANNER_END.size());
     EXPECT_EQ(out[0].substr(out[0].size() - BANNER_END.size()), BANNER_END);
-    EXPECT_EQ(out[1], "configuration file: \"korvel.cfg\" -- not found");
+    EXPECT_EQ(out[1], "configuration file: \"korvel.cfg\" -- not present");
     EXPECT_EQ(out[2], "EgbbProbe not Loaded!");
 }
 
