@@ -46,7 +46,8 @@ void search::reset_search() {
     for (auto& row : history_table)
         for (int& h : row) h = 0;
     for (int ply = 0; ply < KILLER_PLIES; ply++) killer1[ply] = killer2[ply] = no_move;
-    best_move = no_move;
+    // A search that finds no move must not leave the previous one's reply.
+    best_move = ponder_move = no_move;
     best_score = 0;
     best_depth = 0;
     nodes = 0;
