@@ -46,7 +46,8 @@ void search::reset_search() {
     for (auto& row : history_table)
         for (int& h : row) h = 0;
     for (int ply = 0; ply < KILLER_PLIES; ply++) killer1[ply] = killer2[ply] = no_move;
-    best_move = no_move;
+    // A search that finds no move must not leave the previous one's reply.
+    best_move = ponder_move = no_move;
     best_score = 0;
     best_depth = 0;
     nodes = 0;
@@ -199,15 +200,15 @@ int search::think() {
     return best_score;
 }
 
-void search::print_thinking(int score, int depth, int nodes_done) const {
+void search::print_thinking(int score, int depth, int64_t nodes_done) const {
     if (depth < FIRST_PRINTED_DEPTH) return;
     const double t = now_ms() - search_start_ms;
     const bool uci = seams.uci_dialect && seams.uci_dialect();
     if (uci)
-        printf("info depth %d seldepth %d time %.0f nodes %d score cp %d pv ", depth, seldepth, t,
-               nodes_done, score);
+        printf("info depth %d seldepth %d time %.0f nodes %lld score cp %d pv ", depth, seldepth, t,
+               (long long)nodes_done, score);
     else
-        printf("%3d %6d %6d %10d ", depth, score, int(t / 10), nodes_done);
+        printf("%3d %6d %6d %10lld ", depth, score, int(t / 10), (long long)nodes_done);
     for (int i = 0; i < PV_LENGTH && pv[i] != no_move; i++) {
         const move m = pv[i];
         const char* from = square_names[m.from];

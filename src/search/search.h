@@ -58,7 +58,8 @@ class search {
     double time_cap = 0;    // ms a clock search may never pass, overrun included
     double time_value = 0;  // ms: fixed time per move, or the engine's clock
     int max_depth = DEFAULT_DEPTH;
-    int nodes = 0; // legal moves made in this search
+    // Legal moves made in this search; an endless analysis passes 2^31.
+    int64_t nodes = 0;
     int history_table[64][64];
     int show_thinking = 1;
     move killer1[KILLER_PLIES];
@@ -83,7 +84,7 @@ class search {
     int search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,
                     pv_line& line_out);
     int quiesce(int alpha, int beta, int ply);
-    void print_thinking(int score, int depth, int nodes_done) const;
+    void print_thinking(int score, int depth, int64_t nodes_done) const;
 
     int repetition_count() const;
     int material_score(int colour) const;

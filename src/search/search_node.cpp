@@ -114,13 +114,15 @@ void search::unmake_null(const null_undo& u) {
 
 int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,
                         pv_line& line_out) {
-    // Step 1. Out of depth: settle the captures.
+    // Step 1. The line starts empty, also below the last full-width ply:
+    // the caller reuses one buffer for all its moves, and a line left from
+    // an earlier move would be reported after this one.
     pv_line child;
     child[0] = no_move;
-    if (depth <= 0) return quiesce(alpha, beta, ply);
-
-    // Step 2. The line starts empty.
     line_out[0] = no_move;
+
+    // Step 2. Out of depth: settle the captures.
+    if (depth <= 0) return quiesce(alpha, beta, ply);
     seldepth = std::max(seldepth, ply);
 
     // Step 3. Look at the clock and the input now and then.

@@ -30,6 +30,7 @@ class engine_process {
     int wait_exit(int timeout_ms = 10000);
 
     const std::string& directory() const { return dir_; }
+    int pid() const { return pid_; }
 
   private:
     std::string dir_;

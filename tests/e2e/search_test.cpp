@@ -1,0 +1,325 @@
+// The search through the console of the real binary: mates found at the
+// default depth, analysis stopped by the next line, a fixed time per move.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/engine_process.h"
+
+namespace {
+
+using lines = std::vector<std::string>;
+
+constexpr const char* MATE_SUITE = KORVEL_DATA_DIR "/epd/mate.epd";
+constexpr int LAST_DEFAULT_ITERATION = 9;
+constexpr int MATE_SCORE_BOUND = 3000;
+constexpr int SEARCH_TIMEOUT_MS = 60000;
+constexpr int FULL_BOARD = 32;
+constexpr long long FULL_BOARD_BUDGET_MS = 3000;
+
+long long now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// --- Test records -----------------------------------------------------------
+
+struct epd_record {
+    std::string fen; // placement, side, castling, en passant
+    lines best_moves;
+    std::string id;
+};
+
+epd_record parse_epd(const std::string& text) {
+    epd_record r;
+    std::istringstream in(text);
+    std::string field;
+    for (int i = 0; i < 4 && in >> field; i++) r.fen += (i ? " " : "") + field;
+    const size_t bm = text.find(" bm ");
+    if (bm != std::string::npos) {
+        std::istringstream moves(text.substr(bm + 4, text.find(';', bm) - bm - 4));
+        for (std::string m; moves >> m;) r.best_moves.push_back(m);
+    }
+    const size_t id = text.find("id \"");
+    if (id != std::string::npos) r.id = text.substr(id + 4, text.find('"', id + 4) - id - 4);
+    return r;
+}
+
+std::vector<epd_record> read_epd(const std::string& path) {
+    std::vector<epd_record> records;
+    std::ifstream in(path);
+    for (std::string l; std::getline(in, l);)
+        if (!l.empty()) records.push_back(parse_epd(l));
+    return records;
+}
+
+// --- Thinking lines and move text --------------------------------------------
+
+struct thinking_line {
+    int depth = 0;
+    int score = 0;
+    std::string first_move; // e2-e4, f3xe5 or e7-e8(Q)
+};
+
+// A console thinking line: depth, score, centiseconds, nodes, then the moves.
+bool parse_thinking(const std::string& text, thinking_line* out) {
+    int depth = 0, score = 0, centiseconds = 0;
+    long long nodes = 0;
+    char first[16] = "";
+    if (sscanf(text.c_str(), "%d %d %d %lld %15s", &depth, &score, &centiseconds, &nodes, first) !=
+        5)
+        return false;
+    *out = {depth, score, first};
+    return true;
+}
+
+int pieces_of(const std::string& fen) {
+    const std::string placement_field = fen.substr(0, fen.find(' '));
+    return int(std::count_if(placement_field.begin(), placement_field.end(),
+                             [](char c) { return isalpha(c); }));
+}
+
+// Square 0 is a8, as the engine counts.
+int square_of(char file, char rank) {
+    return (file - 'a') + 8 * ('8' - rank);
+}
+
+// Piece letters of the FEN placement by square ('.' for empty).
+std::array<char, 64> placement(const std::string& fen) {
+    std::array<char, 64> board;
+    board.fill('.');
+    int sq = 0;
+    for (char c : fen.substr(0, fen.find(' '))) {
+        if (c == '/') continue;
+        if (c >= '1' && c <= '8')
+            sq += c - '0';
+        else if (sq < 64)
+            board[sq++] = c;
+    }
+    return board;
+}
+
+struct coordinate_move {
+    int from, to;
+    char promote; // upper case, or 0
+};
+
+bool parse_coordinates(const std::string& text, coordinate_move* out) {
+    if (text.size() < 5) return false;
+    out->from = square_of(text[0], text[1]);
+    out->to = square_of(text[3], text[4]);
+    out->promote = text.size() >= 8 && text[5] == '(' ? text[6] : 0;
+    return true;
+}
+
+// Whether the SAN text (Nf3, exd5, R8xe6+, gxf8q+, O-O) names the move in
+// the position: the same piece, destination and promotion, and origins
+// that agree with any file or rank the text gives.
+bool san_names(const std::string& san_text, const std::array<char, 64>& board, bool white,
+               const coordinate_move& m) {
+    std::string san = san_text;
+    while (!san.empty() && std::string("+#!?").find(san.back()) != std::string::npos)
+        san.pop_back();
+    const char piece = char(toupper(board[m.from]));
+    if (san == "O-O" || san == "O-O-O") {
+        const int rank_start = white ? 56 : 0;
+        return piece == 'K' && m.from == rank_start + 4 &&
+               m.to == rank_start + (san == "O-O" ? 6 : 2);
+    }
+    char promote = 0;
+    if (san.size() >= 3 && isalpha(san.back()) &&
+        (isdigit(san[san.size() - 2]) || san[san.size() - 2] == '=')) {
+        promote = char(toupper(san.back()));
+        san.pop_back();
+        if (san.back() == '=') san.pop_back();
+    }
+    if (san.size() < 2) return false;
+    const int to = square_of(san[san.size() - 2], san.back());
+    const char san_piece = isupper(san[0]) ? san[0] : 'P';
+    std::string hints =
+        san.substr(san_piece == 'P' ? 0 : 1, san.size() - 2 - (san_piece == 'P' ? 0 : 1));
+    hints.erase(std::remove(hints.begin(), hints.end(), 'x'), hints.end());
+    for (char h : hints) {
+        if (h >= 'a' && h <= 'h' && m.from % 8 != h - 'a') return false;
+        if (h >= '1' && h <= '8' && m.from / 8 != '8' - h) return false;
+    }
+    return piece == san_piece && m.to == to && m.promote == promote;
+}
+
+// --- Driving the console ------------------------------------------------------
+
+// Sets the position, searches at the default depth and returns the last
+// thinking line, which is that of the last iteration.
+bool search_at_default_depth(engine_process& e, const std::string& fen, thinking_line* last) {
+    e.send("sb " + fen);
+    e.send("go");
+    const long long deadline = now_ms() + SEARCH_TIMEOUT_MS;
+    std::string text;
+    while (e.read_line(text, int(std::max(0LL, deadline - now_ms())))) {
+        thinking_line t;
+        if (!parse_thinking(text, &t)) continue;
+        *last = t;
+        if (t.depth == LAST_DEFAULT_ITERATION) return true;
+    }
+    return false;
+}
+
+// The engine waits for input when it has no search to run: it sleeps in a
+// read, so its state in /proc turns from running to sleeping.
+bool engine_sleeping(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'S';
+}
+
+// Milliseconds from sending "go" until the engine is idle again.
+long long timed_go(engine_process& e, const std::string& fen) {
+    e.send("sb " + fen);
+    const long long start = now_ms();
+    e.send("go");
+    // Let the engine wake up and start before its state means anything.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!engine_sleeping(e.pid()) && now_ms() - start < SEARCH_TIMEOUT_MS) usleep(500);
+    return now_ms() - start;
+}
+
+lines varied_positions() {
+    lines fens;
+    for (const epd_record& r : read_epd(KORVEL_DATA_DIR "/epd/bratko-kopec.epd"))
+        fens.push_back(r.fen);
+    const std::vector<epd_record> endings = read_epd(KORVEL_DATA_DIR "/epd/pawn-endings.epd");
+    for (size_t i = 0; i < endings.size() && fens.size() < 30; i += 10)
+        fens.push_back(endings[i].fen);
+    return fens;
+}
+
+} // namespace
+
+// Every mate in two or three with fewer than 32 pieces is searched. The
+// full-board compositions take up to seconds each at the default depth, so
+// they run in file order while their time budget lasts, or all of them
+// when KORVEL_ALL_MATES is set.
+TEST(SearchMates, MatesInTwoAndThreeAtTheDefaultDepth) {
+    std::vector<epd_record> mates;
+    for (const epd_record& r : read_epd(MATE_SUITE))
+        if (r.id.rfind("Mate in 2", 0) == 0 || r.id.rfind("Mate in 3", 0) == 0) mates.push_back(r);
+    ASSERT_EQ(mates.size(), 78u);
+    const bool all = getenv("KORVEL_ALL_MATES") != nullptr;
+
+    engine_process e;
+    e.read_until("EgbbProbe");
+    const long long start = now_ms();
+    long long full_board_ms = 0;
+    int searched = 0;
+    for (const epd_record& r : mates) {
+        const bool full_board = pieces_of(r.fen) == FULL_BOARD;
+        if (full_board && !all && full_board_ms >= FULL_BOARD_BUDGET_MS) continue;
+        const long long began = now_ms();
+        thinking_line last;
+        ASSERT_TRUE(search_at_default_depth(e, r.fen, &last)) << r.fen;
+        if (full_board) full_board_ms += now_ms() - began;
+        searched++;
+        EXPECT_GT(last.score, MATE_SCORE_BOUND) << r.id << ": " << r.fen;
+        coordinate_move m;
+        ASSERT_TRUE(parse_coordinates(last.first_move, &m)) << last.first_move;
+        const bool white = r.fen.find(" w ") != std::string::npos;
+        const bool named =
+            std::any_of(r.best_moves.begin(), r.best_moves.end(), [&](const std::string& san) {
+                return san_names(san, placement(r.fen), white, m);
+            });
+        EXPECT_TRUE(named) << r.id << ": " << r.fen << " played " << last.first_move;
+    }
+    EXPECT_GE(searched, 52);
+    printf("%d of %zu mates searched in %lld ms\n", searched, mates.size(), now_ms() - start);
+}
+
+// The move reader of this test itself, on the suite's spellings.
+TEST(SearchMates, SanMatching) {
+    const auto board = placement("3QR3/n1P2Pp1/N3b2k/B1pBRp2/PP1pqp1P/Kp2Pbp1/Pr2Prp1/5nN1 w - -");
+    coordinate_move m;
+    ASSERT_TRUE(parse_coordinates("e8xe6", &m));
+    EXPECT_TRUE(san_names("R8xe6+", board, true, m));
+    EXPECT_FALSE(san_names("R5xe6+", board, true, m));
+    ASSERT_TRUE(parse_coordinates("c7-c8(Q)", &m));
+    EXPECT_TRUE(san_names("c8q", board, true, m));
+    EXPECT_TRUE(san_names("c8=Q+", board, true, m));
+    EXPECT_FALSE(san_names("c8r", board, true, m));
+    ASSERT_TRUE(parse_coordinates("f7xg8(N)", &m));
+    EXPECT_TRUE(san_names("fxg8n", board, true, m));
+    EXPECT_FALSE(san_names("Nxg8", board, true, m));
+}
+
+// A line sent during an analysis stops it at the next poll and is executed
+// once the analysis has ended: its diagram is the last thing printed.
+TEST(SearchInput, AnalysisStopsForTheNextLineAndRunsIt) {
+    engine_process e;
+    e.read_until("EgbbProbe");
+    e.send("analyze");
+    const long long deadline = now_ms() + SEARCH_TIMEOUT_MS;
+    std::string text;
+    thinking_line t;
+    while (e.read_line(text, int(std::max(0LL, deadline - now_ms()))))
+        if (parse_thinking(text, &t) && t.depth >= 5) break;
+    ASSERT_GE(t.depth, 5);
+
+    const long long sent = now_ms();
+    e.send("display");
+    lines after = e.read_until(" r  n  b  q  k  b  n  r ");
+    const long long stopped = now_ms() - sent;
+    ASSERT_FALSE(after.empty());
+    ASSERT_EQ(after.back(), " r  n  b  q  k  b  n  r ");
+    for (size_t i = 0; i + 2 < after.size(); i++)
+        EXPECT_TRUE(parse_thinking(after[i], &t)) << after[i];
+    EXPECT_EQ(after[after.size() - 2], "");
+    e.send("quit");
+    const lines rest = e.read_to_end();
+    ASSERT_EQ(rest.size(), 8u); // the diagram's other rows and its closing blank line
+    EXPECT_EQ(rest.back(), "");
+    for (const std::string& l : rest) EXPECT_FALSE(parse_thinking(l, &t)) << l;
+    printf("analysis stopped and the line ran %lld ms after it was sent\n", stopped);
+    EXPECT_LT(stopped, 2000);
+}
+
+// "st 1" then "go": the engine is idle again about a second later, or
+// sooner when the iterations reach their last depth first (a forced mate).
+// The bound is loose because the test shares the processor.
+TEST(SearchTime, OneSecondPerMove) {
+    engine_process e;
+    e.read_until("EgbbProbe");
+    e.send("nopost");
+    e.send("st 1");
+    const lines fens = varied_positions();
+    ASSERT_GE(fens.size(), 3u);
+    for (size_t i = 0; i < 3; i++) {
+        const long long ms = timed_go(e, fens[i * 10]);
+        printf("st 1, go: %lld ms\n", ms);
+        EXPECT_LT(ms, 3000) << fens[i * 10];
+    }
+}
+
+// The full measurement over 30 positions; run with
+// --gtest_also_run_disabled_tests.
+TEST(SearchTime, DISABLED_OneSecondPerMoveOverThirtyPositions) {
+    engine_process e;
+    e.read_until("EgbbProbe");
+    e.send("nopost");
+    e.send("st 1");
+    std::vector<long long> times;
+    for (const std::string& fen : varied_positions()) times.push_back(timed_go(e, fen));
+    ASSERT_EQ(times.size(), 30u);
+    std::sort(times.begin(), times.end());
+    printf("st 1, go over %zu positions: median %lld ms, max %lld ms, min %lld ms\n", times.size(),
+           times[times.size() / 2], times.back(), times.front());
+}
