@@ -51,8 +51,9 @@ void startup() {
     egbb_loaded = egbb_load();
 }
 
-void lazy_setup(bool) {
+void lazy_setup(bool open_book) {
     if (!setup_pending) return;
+    if (open_book) engine.book.book_open();
     tt_allocate(hash_size_mb);
     printf("hash table size = %d Mb\n", hash_size_mb);
     setup_pending = 0;
