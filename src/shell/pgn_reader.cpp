@@ -10,7 +10,6 @@
 
 // Ratings are read from this many characters after the tag's opening quote.
 constexpr int ELO_DIGITS = 4;
-constexpr int LINE_CHUNK = 1024;
 constexpr int FEN_MOVE_NUMBER_FIELD = 5;
 
 namespace {
@@ -35,17 +34,14 @@ bool is_letter(char c) {
 }
 
 // The whole line however long, without its line feed or carriage return.
+// NUL bytes, which only a damaged file holds, are dropped.
 bool read_text_line(FILE* f, std::string& line) {
     line.clear();
-    char chunk[LINE_CHUNK];
-    bool got_any = false;
-    while (fgets(chunk, sizeof chunk, f)) {
-        got_any = true;
-        line += chunk;
-        if (line.back() == '\n') break;
-    }
-    if (!got_any) return false;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    int c = getc(f);
+    if (c == EOF) return false;
+    for (; c != EOF && c != '\n'; c = getc(f))
+        if (c != '\0') line += char(c);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
