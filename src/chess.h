@@ -2,6 +2,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "book/book.h"
 #include "eval/eval.h"
 #include "movegen/mlist.h"
 #include "search/search.h"
@@ -12,6 +13,7 @@ class chess {
     board pos;
     search srch;
     mlist lists;
+    hash book;
 
     chess();
     virtual ~chess();

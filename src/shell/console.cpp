@@ -5,6 +5,7 @@
 //   uci        exact     switch to the UCI set
 //   post       exact     show the board and the thinking
 //   nopost     exact     show neither
+//   create     exact     build a book file from a PGN file (a dialogue)
 //   eval       exact     static evaluation of the position, full window
 //   see        prefix 3  static exchange on the square named by the third word
 //   perft      prefix 5  count moves to the depth from character 6 (below 7)
@@ -29,6 +30,7 @@
 #include "movegen/perft.h"
 #include "search/tt.h"
 #include "shell/command_loop.h"
+#include "shell/create_book.h"
 #include "shell/move_text.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
@@ -74,6 +76,13 @@ void run_post(const char*) {
 }
 void run_nopost(const char*) {
     show_board = engine.srch.show_thinking = 0;
+}
+
+// The table is set up first, but the book is left closed: it may be the
+// file this dialogue is about to replace.
+void run_create(const char*) {
+    lazy_setup(false);
+    create_book();
 }
 
 void run_eval(const char*) {
@@ -147,14 +156,23 @@ void run_quit(const char*) {
 }
 
 const command COMMANDS[] = {
-    {"xboard", EXACT, run_xboard},   {"help", EXACT, run_help},
-    {"uci", EXACT, uci_command},     {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost},   {"eval", EXACT, run_eval},
-    {"see", PREFIX, run_see},        {"perft", PREFIX, run_perft},
-    {"st", PREFIX, run_st},          {"setboard", PREFIX, run_setboard},
-    {"sb", PREFIX, run_sb},          {"go", EXACT, run_go},
-    {"analyze", EXACT, run_analyze}, {"display", EXACT, [](const char*) { show_position(); }},
-    {"new", EXACT, run_new},         {"exit", EXACT, run_exit},
+    {"xboard", EXACT, run_xboard},
+    {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},
+    {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost},
+    {"create", EXACT, run_create},
+    {"eval", EXACT, run_eval},
+    {"see", PREFIX, run_see},
+    {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},
+    {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},
+    {"go", EXACT, run_go},
+    {"analyze", EXACT, run_analyze},
+    {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},
+    {"exit", EXACT, run_exit},
     {"quit", EXACT, run_quit},
 };
 

@@ -61,10 +61,12 @@ void startup() {
     egbb_loaded = egbb_load();
     seams.poll_input = read_and_dispatch;
     seams.uci_dialect = uci_dialect;
+    seams.book_pick = pick_book_move;
 }
 
-void lazy_setup(bool) {
+void lazy_setup(bool open_book) {
     if (!setup_pending) return;
+    if (open_book) engine.book.book_open();
     tt_allocate(hash_size_mb);
     printf("hash table size = %d Mb\n", hash_size_mb);
     setup_pending = 0;

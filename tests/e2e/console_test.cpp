@@ -8,6 +8,8 @@ namespace {
 using lines = std::vector<std::string>;
 
 constexpr size_t STARTUP_LINES = 3;
+// Printed by the first command that sets up the engine with its book.
+const std::string NO_BOOK = "Korvel opening database: korvel.bin -- not opened";
 
 // The output after the start-up lines.
 lines console(const lines& commands) {
@@ -96,7 +98,7 @@ TEST(Console, PerftLimitsAndOutput) {
 TEST(Console, SilentCommandsAndUnknownLines) {
     EXPECT_EQ(console({"st 5", "stop", "", "foo", "xboard ", "Help", "quit"}), lines{});
     EXPECT_EQ(console({"exit"}), lines{"search aborted"});
-    EXPECT_EQ(console({"new", "new"}), lines{"hash table size = 16 Mb"});
+    EXPECT_EQ(console({"new", "new"}), (lines{NO_BOOK, "hash table size = 16 Mb"}));
 }
 
 TEST(Console, CarriageReturnsAreDropped) {
@@ -133,18 +135,19 @@ TEST(Console, LastLineWithoutLineFeedIsExecuted) {
 
 TEST(Console, DialectSwitches) {
     EXPECT_EQ(console({"uci", "quit"}), (lines{"id name Korvel", "id author Vendrake", "uciok"}));
-    EXPECT_EQ(console({"xboard", "quit"}), lines{"hash table size = 16 Mb"});
+    EXPECT_EQ(console({"xboard", "quit"}), (lines{NO_BOOK, "hash table size = 16 Mb"}));
 }
 
 TEST(Console, EvalAndSee) {
     EXPECT_EQ(console({"eval"}), lines{"0"});
     // A White knight on d5 attacked by a pawn and a rook, defended by a pawn.
     lines out = console({"nopost", "sb 3rk3/8/2p5/3N4/4P3/8/8/4K3 w - -", "see x d5", "eval"});
-    ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[0], "hash table size = 16 Mb");
-    EXPECT_EQ(out[1], "see  score = -300");
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[0], NO_BOOK);
+    EXPECT_EQ(out[1], "hash table size = 16 Mb");
+    EXPECT_EQ(out[2], "see  score = -300");
     lines refusals = console({"see", "see x", "see x i9", "see x e"});
-    ASSERT_EQ(refusals.size(), 5u);
-    EXPECT_EQ(lines(refusals.begin() + 1, refusals.end()),
+    ASSERT_EQ(refusals.size(), 6u);
+    EXPECT_EQ(lines(refusals.begin() + 2, refusals.end()),
               lines(4, "see needs a square as its third word, as in: see x e4"));
 }

@@ -10,7 +10,8 @@ using lines = std::vector<std::string>;
 const std::string BANNER_START = "Korvel v1.01 (";
 const std::string BANNER_END = ") Feb 6 2011 (xboard/UCI)";
 
-// Output of start-up, then "new" (which prints the table size), then quit.
+// Output of start-up, then "new" (which prints the book line and the table
+// size), then quit.
 lines start_with_config(const std::string& config) {
     engine_process::file_list files;
     if (!config.empty()) files.push_back({"korvel.cfg", config});
@@ -47,9 +48,9 @@ TEST(Startup, HashSizeLimitsAndComments) {
     };
     for (const auto& c : cases) {
         lines out = start_with_config(c.config);
-        ASSERT_EQ(out.size(), 4u) << c.config;
+        ASSERT_EQ(out.size(), 5u) << c.config;
         EXPECT_EQ(out[1], "configuration file: \"korvel.cfg\" -- found");
-        EXPECT_EQ(out[3], c.table_line) << c.config;
+        EXPECT_EQ(out[4], c.table_line) << c.config;
     }
 }
 

@@ -1,0 +1,292 @@
+// Building a book from PGN games: filters, depth, merging, the import
+// layout and annotated files, and input that is not well formed.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "book/book_builder.h"
+#include "chess.h"
+#include "shell/move_text.h"
+#include "shell/pgn_reader.h"
+
+namespace {
+
+struct built {
+    pgn_summary summary;
+    std::vector<book_record> records;
+    std::string output;
+};
+
+hash settings_of(int deep, int min_elo = 1000, bool draws = true) {
+    hash h;
+    h.moves_deep = deep;
+    h.min_elo = min_elo;
+    h.include_draws = draws;
+    return h;
+}
+
+built build_from(FILE* pgn, const hash& settings) {
+    built b;
+    book_builder builder;
+    testing::internal::CaptureStdout();
+    b.summary = read_pgn_games(pgn, settings, builder);
+    b.output = testing::internal::GetCapturedStdout();
+    b.records = builder.records;
+    return b;
+}
+
+built build_text(const std::string& text, const hash& settings) {
+    FILE* f = tmpfile();
+    fwrite(text.data(), 1, text.size(), f);
+    rewind(f);
+    built b = build_from(f, settings);
+    fclose(f);
+    return b;
+}
+
+built build_shared(const char* name, const hash& settings) {
+    const std::string path = std::string(KORVEL_DATA_DIR) + "/pgn/" + name;
+    FILE* f = fopen(path.c_str(), "r");
+    if (!f) {
+        ADD_FAILURE() << "cannot read " << path;
+        return {};
+    }
+    built b = build_from(f, settings);
+    fclose(f);
+    return b;
+}
+
+// (key_low, move_key, games, white, black, draws) of each record, for comparisons.
+using row = std::vector<uint32_t>;
+std::vector<row> rows(const std::vector<book_record>& records) {
+    std::vector<row> out;
+    for (const book_record& r : records)
+        out.push_back({r.key_low, r.move_key, r.games, r.white_wins, r.black_wins, r.draws});
+    return out;
+}
+
+// The pairs of the moves played one after another from the position.
+std::vector<uint64_t> pairs_of(const std::vector<const char*>& moves, const char* fen = START_FEN) {
+    static board b;
+    b.set_position(fen);
+    std::vector<uint64_t> pairs;
+    for (const char* text : moves) {
+        move m;
+        parse_san(b, text, &m);
+        pairs.push_back(uint64_t(book_key_low(b.key)) << 32 | book_move_key(b.key, m.from, m.to));
+        EXPECT_TRUE(b.make_move(m)) << text;
+    }
+    return pairs;
+}
+
+std::vector<uint64_t> pairs_in(const built& b) {
+    std::vector<uint64_t> pairs;
+    for (const book_record& r : b.records) pairs.push_back(book_pair(r));
+    return pairs;
+}
+
+const std::string TAGS_WHITE_WINS = "[Event \"?\"]\n[Result \"1-0\"]\n[WhiteElo \"2450\"]\n"
+                                    "[BlackElo \"1990\"]\n\n";
+
+// A book built by the plain rules for the export layout: tag lines up to an
+// empty line, then movetext lines up to an empty line, blank-separated words;
+// a word holding '.' is a move number and a word starting with a letter is a
+// move. Every move of the export-layout files is legal.
+std::vector<row> plain_rules_book(const char* name, const hash& settings) {
+    const std::string path = std::string(KORVEL_DATA_DIR) + "/pgn/" + name;
+    FILE* f = fopen(path.c_str(), "r");
+    std::vector<book_record> records;
+    std::map<uint64_t, size_t> slot;
+    static board b;
+    char line[1024];
+    auto next_line = [&]() {
+        if (!fgets(line, sizeof line, f)) return false;
+        line[strcspn(line, "\n")] = '\0';
+        return line[0] != '\0';
+    };
+    while (!feof(f)) {
+        int white = 0, black = 0, draw = 0;
+        bool accept = true;
+        while (next_line()) {
+            if (strstr(line, "1/2-1/2")) {
+                draw = settings.include_draws;
+                accept = accept && settings.include_draws;
+            } else if (strstr(line, "1-0")) {
+                white = 1;
+            } else if (strstr(line, "0-1")) {
+                black = 1;
+            } else if (strstr(line, "Elo") && strchr(line, '"')) {
+                const int elo = atoi(std::string(strchr(line, '"') + 1, 4).c_str());
+                accept = accept && elo >= settings.min_elo;
+            }
+        }
+        b.set_position(START_FEN);
+        int number = 0;
+        while (next_line()) {
+            for (char* w = strtok(line, " "); w && accept; w = strtok(nullptr, " ")) {
+                if (strchr(w, '.')) {
+                    number++;
+                    continue;
+                }
+                if (number > settings.moves_deep || !isalpha(w[0])) continue;
+                move m;
+                EXPECT_EQ(parse_san(b, w, &m), 1);
+                book_record r = {book_key_low(b.key),
+                                 book_move_key(b.key, m.from, m.to),
+                                 1,
+                                 uint16_t(white),
+                                 uint16_t(black),
+                                 uint16_t(draw)};
+                auto [it, fresh] = slot.emplace(book_pair(r), records.size());
+                if (fresh) {
+                    records.push_back(r);
+                } else {
+                    book_record& s = records[it->second];
+                    s.games++, s.white_wins += white, s.black_wins += black, s.draws += draw;
+                }
+                b.make_move(m);
+            }
+        }
+    }
+    fclose(f);
+    return rows(records);
+}
+
+} // namespace
+
+TEST(BookCreation, DepthCountsMovesOfBothColoursAndRepeatsMerge) {
+    const std::string game = TAGS_WHITE_WINS + "1. e4 e5 2. Nf3 Nc6 1-0\n\n";
+    built one = build_text(game + game, settings_of(1));
+    ASSERT_EQ(one.records.size(), 2u);
+    EXPECT_EQ(pairs_in(one), pairs_of({"e4", "e5"}));
+    for (const row& r : rows(one.records))
+        EXPECT_EQ(row(r.begin() + 2, r.end()), (row{2, 2, 0, 0}));
+    EXPECT_EQ(one.summary.games, 2);
+    EXPECT_EQ(pairs_in(build_text(game, settings_of(2))), pairs_of({"e4", "e5", "Nf3", "Nc6"}));
+    EXPECT_TRUE(build_text(game, settings_of(0)).records.empty());
+    // An accepted game turns a bar, one character per move number.
+    EXPECT_EQ(one.output, "|\r \r|\r \r");
+}
+
+TEST(BookCreation, RatingAndDrawFilters) {
+    const std::string game = TAGS_WHITE_WINS + "1. d4 d5 1-0\n\n";
+    EXPECT_EQ(build_text(game, settings_of(5, 1990)).records.size(), 2u);
+    built rejected = build_text(game, settings_of(5, 2000));
+    EXPECT_TRUE(rejected.records.empty());
+    EXPECT_EQ(rejected.summary.accepted, 0);
+    EXPECT_EQ(rejected.output, "");
+
+    const std::string draw = "[Result \"1/2-1/2\"]\n\n1. c4 c5 1/2-1/2\n\n";
+    EXPECT_TRUE(build_text(draw, settings_of(5, 1000, false)).records.empty());
+    built drawn = build_text(draw, settings_of(5));
+    ASSERT_EQ(drawn.records.size(), 2u);
+    EXPECT_EQ(drawn.records[0].draws, 1);
+    // No result tag: the game counts, with no result.
+    built unknown = build_text("[Event \"x\"]\n\n1. c4 *\n", settings_of(5));
+    ASSERT_EQ(unknown.records.size(), 1u);
+    EXPECT_EQ(rows(unknown.records)[0],
+              (row{unknown.records[0].key_low, unknown.records[0].move_key, 1, 0, 0, 0}));
+}
+
+TEST(BookCreation, AnnotationsAreReadPastAndGluedNumbersKeepTheirMoves) {
+    const std::vector<uint64_t> main_line = pairs_of({"e4", "e5", "Nf3", "Nc6", "Bb5", "a6"});
+    const char* annotated[] = {
+        "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n",
+        "1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 1-0\n",
+        "1.e4 e5 2.Nf3 {Nothing Better (here} (2.d4 exd4 (2...d5 3.exd5) 3.c3) "
+        "2...Nc6 $1 3.Bb5!? ; Spanish\n a6 1-0\n",
+        "{Before the first move} 1. e4! e5?! 2. Nf3 {over\ntwo lines} Nc6 (2... d6 {a\n"
+        "comment) in a variation})\n3.\nBb5 (3. Bc4\n(3. d4)) a6 $6 $14 1-0\n",
+        "%escaped line Qxf7\n1... e4 e5 2 . Nf3 Nc6 3. Bb5 a6 1-0\n",
+    };
+    for (const char* movetext : annotated) {
+        built b = build_text(TAGS_WHITE_WINS + movetext, settings_of(10));
+        EXPECT_EQ(pairs_in(b), main_line) << movetext;
+        EXPECT_EQ(b.summary.broken, 0) << movetext;
+    }
+}
+
+TEST(BookCreation, AnIllegalMoveEndsOnlyItsGame) {
+    const std::string games = TAGS_WHITE_WINS + "1. e4 e5 2. Ke3 Nc6 1-0\n\n" + TAGS_WHITE_WINS +
+                              "1. e2-e5 d5 1-0\n\n" + TAGS_WHITE_WINS + "1. O-O d5 1-0\n\n" +
+                              TAGS_WHITE_WINS + "1. Nf3 Nf6 2. Xb4 {then} 3. d4 1-0\n\n" +
+                              TAGS_WHITE_WINS + "1. d4 Nf6 1-0\n\n";
+    built b = build_text(games, settings_of(10));
+    EXPECT_EQ(b.summary.games, 5);
+    EXPECT_EQ(b.summary.broken, 4);
+    for (const char* move : {"Ke3", "e2-e5", "O-O", "Xb4"})
+        EXPECT_NE(b.output.find(std::string("illegal move: ") + move + "\n"), std::string::npos)
+            << move;
+    std::vector<uint64_t> expected = pairs_of({"e4", "e5"});
+    for (uint64_t p : pairs_of({"Nf3", "Nf6"})) expected.push_back(p);
+    expected.push_back(pairs_of({"d4"})[0]);
+    expected.push_back(pairs_of({"d4", "Nf6"})[1]);
+    EXPECT_EQ(pairs_in(b), expected);
+}
+
+TEST(BookCreation, GamesAreSeparatedByTheirTagsNotByBlankLines) {
+    const std::string text = "\n\n\r\n[Result \"0-1\"]\r\n1. e4 e5 0-1\r\n"
+                             "[Result \"1-0\"]\n[WhiteElo \"2500\"]\n\n\n\n1. d4\n\nd5 1-0\n"
+                             "1. c4 c5 *\n\n\n1. Nf3 Nf6\n[Result \"0-1\"]\n1. g3 0-1";
+    built b = build_text(text, settings_of(10));
+    EXPECT_EQ(b.summary.games, 5);
+    EXPECT_EQ(b.summary.broken, 0);
+    std::vector<uint64_t> expected = pairs_of({"e4", "e5"});
+    for (auto line : {pairs_of({"d4", "d5"}), pairs_of({"c4", "c5"}), pairs_of({"Nf3", "Nf6"}),
+                      pairs_of({"g3"})})
+        expected.insert(expected.end(), line.begin(), line.end());
+    EXPECT_EQ(pairs_in(b), expected);
+    EXPECT_EQ(b.records[0].black_wins, 1);
+    EXPECT_EQ(b.records[2].white_wins, 1);
+    EXPECT_EQ(b.records[4].white_wins + b.records[4].black_wins, 0);
+    EXPECT_EQ(b.records.back().black_wins, 1);
+    // Stray NUL bytes of a damaged file are passed over.
+    const std::string damaged("1. e4\0 e5 \0\0*\n", 15);
+    EXPECT_EQ(pairs_in(build_text(damaged, settings_of(10))), pairs_of({"e4", "e5"}));
+}
+
+TEST(BookCreation, GamesFromAFenTagStartThere) {
+    const char* fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+    const std::string tags = std::string("[SetUp \"1\"]\n[FEN \"") + fen + "\"]\n\n";
+    built b = build_text(tags + "3. Bb5 a6 4. Ba4 1-0\n", settings_of(3));
+    EXPECT_EQ(pairs_in(b), pairs_of({"Bb5", "a6"}, fen));
+    EXPECT_EQ(b.summary.broken, 0);
+
+    const char* black_to_move = "4k3/8/8/8/8/8/4P3/4K3 b - - 0 1";
+    built black = build_text(std::string("[FEN \"") + black_to_move + "\"]\n1... Kd7 2. e4 *\n",
+                             settings_of(2));
+    EXPECT_EQ(pairs_in(black), pairs_of({"Kd7", "e4"}, black_to_move));
+
+    built bad =
+        build_text("[FEN \"8/8/8/8/8/8/8/8 w - - 0 1\"]\n1. e4 *\n\n1. d4 *\n", settings_of(2));
+    EXPECT_EQ(bad.summary.broken, 1);
+    EXPECT_EQ(bad.output.rfind("illegal position: ", 0), 0u) << bad.output;
+    EXPECT_EQ(pairs_in(bad), pairs_of({"d4"}));
+}
+
+TEST(BookCreation, ExportAndImportLayoutsGiveTheSameBookByThePlainRules) {
+    for (const hash& s : {settings_of(10), settings_of(6, 2400, false)}) {
+        built exported = build_shared("gnuchess-book-elo.pgn", s);
+        built compact = build_shared("gnuchess-book-elo.compact.pgn", s);
+        EXPECT_EQ(exported.summary.games, 5853);
+        EXPECT_EQ(exported.summary.broken, 0);
+        EXPECT_GT(exported.records.size(), 1000u);
+        EXPECT_EQ(rows(compact.records), rows(exported.records));
+        EXPECT_EQ(rows(exported.records), plain_rules_book("gnuchess-book-elo.pgn", s));
+    }
+}
+
+TEST(BookCreation, AnnotatedMatchGamesBuildToTheEnd) {
+    built b = build_shared("world-matches-annotated.pgn", settings_of(1000));
+    EXPECT_EQ(b.summary.games, 580);
+    EXPECT_EQ(b.summary.accepted, 580);
+    EXPECT_EQ(b.summary.broken, 0);
+    EXPECT_EQ(b.output.find("illegal"), std::string::npos);
+    EXPECT_GT(b.records.size(), 10000u);
+}

@@ -1,0 +1,105 @@
+// The book through the real binary: the create dialogue, and what the
+// engine says about the book file it is configured with.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "e2e/engine_process.h"
+
+namespace {
+
+using lines = std::vector<std::string>;
+
+constexpr size_t STARTUP_LINES = 3;
+
+// Two games; the second is a draw, and a comment word would not parse as a move.
+const std::string GAMES = "[White \"A\"]\n[Result \"1-0\"]\n[WhiteElo \"2400\"]\n\n"
+                          "1. e4 {best by test} e5 2. Nf3 Nc6 1-0\n\n"
+                          "[Result \"1/2-1/2\"]\n\n1. e4 c5 2. Nf3 1/2-1/2\n";
+
+const lines DIALOGUE_HEAD = {
+    "Korvel book creation.",
+    "",
+    "Give filename with full path.",
+    "Give number of moves deep, not plies,",
+    "to records for each games in the file.",
+    "",
+};
+
+lines after_startup(const lines& out) {
+    if (out.size() < STARTUP_LINES) return {};
+    return lines(out.begin() + STARTUP_LINES, out.end());
+}
+
+size_t file_size(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {}).size();
+}
+
+} // namespace
+
+TEST(BookDialogue, CreateWritesTheBookAndTheEngineGoesOn) {
+    engine_process e({{"games.pgn", GAMES}});
+    for (const char* answer : {"create", "games.pgn", "small.bin", "1", "800", "0", "perft 1"})
+        e.send(answer);
+    e.close_input();
+    lines out = after_startup(e.read_to_end());
+    lines expected = {"hash table size = 16 Mb"};
+    expected.insert(expected.end(), DIALOGUE_HEAD.begin(), DIALOGUE_HEAD.end());
+    for (const char* line :
+         {"1) PGN file name with full path: games.pgn",
+          "2) New book filename (just the name): small.bin", "3) Number of moves to consider:  1",
+          "move_deep: 1", "4) Minimum Elo for both players:  800", "minimum elo: 1000",
+          "5) Include DRAW games (1 = YES, 0 = NO):  0", "Draw games are not included",
+          "new empty book created",
+          // The bar turns once per move number of the accepted game.
+          "|\r \rn = 2", "Done.", "perft(1): 20"})
+        expected.push_back(line);
+    ASSERT_GE(out.size(), expected.size());
+    EXPECT_EQ(lines(out.begin(), out.begin() + expected.size()), expected);
+    EXPECT_EQ(e.wait_exit(), 0);
+    EXPECT_EQ(file_size(e.directory() + "/small.bin"), 2u * 16u);
+}
+
+TEST(BookDialogue, IllegalMovesAndMissingFilesDoNotEndTheProgram) {
+    const std::string broken = "[Result \"0-1\"]\n\n1. e4 e5 2. Ke4 Nc6 0-1\n\n"
+                               "[Result \"0-1\"]\n\n1. d4 d5 0-1\n";
+    lines out = after_startup(run_engine(
+        {"create", "nosuch.pgn", "create", "broken.pgn", "out.bin", "5", "0", "1", "perft 1"},
+        {{"broken.pgn", broken}}));
+    auto has = [&](const std::string& text) {
+        for (const std::string& l : out)
+            if (l.find(text) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(has("cannot open file: nosuch.pgn"));
+    EXPECT_TRUE(has("illegal move: Ke4"));
+    EXPECT_TRUE(has("n = 4"));
+    EXPECT_TRUE(has("perft(1): 20"));
+}
+
+TEST(BookDialogue, EndOfInputInTheDialogueEndsTheProgram) {
+    engine_process e({{"games.pgn", GAMES}});
+    e.send("create");
+    e.send("games.pgn");
+    e.close_input();
+    lines out = after_startup(e.read_to_end());
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back(), "2) New book filename (just the name): ");
+    EXPECT_EQ(e.wait_exit(), 0);
+}
+
+TEST(BookFileLines, OpenedMissingAndTruncatedBooks) {
+    // 33 bytes: two whole records and one stray byte.
+    const std::string truncated(33, '\x01');
+    lines out = after_startup(run_engine({"new", "new"}, {{"korvel.bin", truncated}}));
+    EXPECT_EQ(out, (lines{"Korvel opening database: korvel.bin -- opened",
+                          "Total number of moves: 2", "hash table size = 16 Mb"}));
+    out = after_startup(run_engine({"new"}, {{"korvel.bin", ""}}));
+    EXPECT_EQ(out, (lines{"Korvel opening database: korvel.bin -- opened",
+                          "Total number of moves: 0", "hash table size = 16 Mb"}));
+    out = after_startup(run_engine({"new"}, {{"korvel.cfg", "openings other.bin\n"}}));
+    EXPECT_EQ(out, (lines{"Korvel opening database: other.bin -- not opened",
+                          "hash table size = 16 Mb"}));
+}
