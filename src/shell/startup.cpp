@@ -43,6 +43,12 @@ bool uci_dialect() {
     return dialect == DIALECT_UCI;
 }
 
+// The search asks the book before it thinks, unless the book is switched off.
+bool pick_book_move(move* out) {
+    return book_enabled &&
+           engine.book.book_pick(engine.pos, engine.lists, engine.srch.book_misses, out);
+}
+
 } // namespace
 
 void startup() {

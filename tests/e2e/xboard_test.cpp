@@ -7,7 +7,8 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-constexpr size_t PREAMBLE_LINES = 4; // banner, configuration, bitbases, table size
+// Banner, configuration, bitbases, then the book and table lines of "xboard".
+constexpr size_t PREAMBLE_LINES = 5;
 
 // The output after the start-up lines and the table size printed by "xboard".
 lines xboard(const lines& commands) {

@@ -22,7 +22,7 @@ const level_case LEVEL_CASES[] = {
     {60000, 0, 0, 10, 30, 56999.0 / 30},  // one clock for the game
     {60000, -3, 0, 10, 30, 56999.0 / 30},
     {10000, 40, 2000, 0, 40, (9499 + 39 * 2000.0) / 40},
-    {1000, 40, 5000, 0, 40, 949}, // the increment cannot lift it above the clock
+    {1000, 40, 5000, 0, 40, 500}, // never more than half the clock, whatever the increment
     {-500, 40, 0, 0, 40, 0},      // a negative clock counts as nothing
     {0.5, 40, 0, 0, 40, 0},
 };
@@ -35,9 +35,11 @@ struct clock_case {
     double budget;
 };
 
+// The formula's budget, capped at half the clock and at the clock minus 50 ms.
 const clock_case CLOCK_CASES[] = {
-    {10000, 1000, 30, 30, 1300}, {1000, 5000, 30, 30, 1000}, {10000, 0, 1, 1, 10000},
+    {10000, 1000, 30, 30, 1300}, {1000, 5000, 30, 30, 500}, {10000, 0, 1, 1, 5000},
     {-200, 100, 30, 30, 0},      {9000, 0, 0, 30, 300}, // no moves to go given
+    {50, 100, 30, 30, 0},        {80, 0, 1, 1, 30},
 };
 
 } // namespace
@@ -94,6 +96,14 @@ const poll_case POLL_CASES[] = {
     {MODE_UCI_CLOCK, 4000, 20, 2000, false},
 };
 
+// The overrun stops at the clock's cap.
+const poll_case CAPPED_POLL_CASES[] = {
+    {MODE_CLOCK, 8000, 20, 11999, false},
+    {MODE_CLOCK, 8000, 20, 12000, true},
+    {MODE_UCI_CLOCK, 8000, 20, 12000, true},
+};
+constexpr double CAP_MS = 12000;
+
 bool input_arrived = false;
 
 void fake_input() {
@@ -102,16 +112,20 @@ void fake_input() {
 
 } // namespace
 
+void expect_poll(search& srch, const poll_case& c, double cap) {
+    srch.search_mode = c.mode;
+    srch.time_budget = c.budget;
+    srch.time_cap = cap;
+    srch.moves_to_go = c.moves_to_go;
+    think_state = 1;
+    search_start_ms = now_ms() - c.elapsed;
+    EXPECT_EQ(srch.time_is_up(), c.stop)
+        << "mode " << c.mode << " budget " << c.budget << " elapsed " << c.elapsed;
+}
+
 TEST_F(SearchTest, PollAnswersByModeAndElapsedTime) {
-    for (const poll_case& c : POLL_CASES) {
-        s->search_mode = c.mode;
-        s->time_budget = c.budget;
-        s->moves_to_go = c.moves_to_go;
-        think_state = 1;
-        search_start_ms = now_ms() - c.elapsed;
-        EXPECT_EQ(s->time_is_up(), c.stop)
-            << "mode " << c.mode << " budget " << c.budget << " elapsed " << c.elapsed;
-    }
+    for (const poll_case& c : POLL_CASES) expect_poll(*s, c, 1e9);
+    for (const poll_case& c : CAPPED_POLL_CASES) expect_poll(*s, c, CAP_MS);
 }
 
 // Waiting input stops every kind of search at the next poll.
