@@ -79,9 +79,12 @@ bool egbb_in_domain(const board& b) {
     return pieces_besides_kings(b) <= EGBB_PIECE_SLOTS;
 }
 
+// The calling form has no en passant square, and the tables assume none: a
+// position where one is set is left to the search, since the capture it
+// allows can change the result.
 bool egbb_probe(const board& b, int* score) {
     *score = EGBB_NOT_FOUND;
-    if (!probe_call) return false;
+    if (!probe_call || b.ep_square != NO_SQUARE) return false;
     int king[2] = {EGBB_NO_KING, EGBB_NO_KING};
     int piece[EGBB_PIECE_SLOTS] = {EGBB_NO_PIECE, EGBB_NO_PIECE, EGBB_NO_PIECE};
     int square[EGBB_PIECE_SLOTS] = {0, 0, 0};

@@ -136,6 +136,19 @@ TEST_F(EgbbAdapter, FourPiecesBesidesTheKingsAreNeverProbed) {
     EXPECT_TRUE(egbb_in_domain(*b));
 }
 
+// The tables know nothing of en passant; here exd6 leaves king and pawn against king.
+TEST_F(EgbbAdapter, AnEnPassantSquareIsNeverProbed) {
+    fake_library fake("full");
+    ASSERT_NE(fake.record, nullptr);
+    ASSERT_EQ(load_from(FAKES + "full/"), LOADED);
+    b->set_position("8/8/8/3pP3/8/8/8/k6K w - d6");
+    int score = 0;
+    EXPECT_FALSE(egbb_probe(*b, &score));
+    EXPECT_EQ(score, EGBB_NOT_FOUND);
+    EXPECT_EQ(fake.record->probe_calls, 0);
+    probe(fake.record, "8/8/8/3pP3/8/8/8/k6K w - -", 1);
+}
+
 // Either call missing: the library is not loaded and neither call is made.
 TEST_F(EgbbAdapter, ALibraryMissingACallIsNotLoaded) {
     for (const char* folder : {"no_probe", "no_load"}) {
