@@ -12,8 +12,9 @@ constexpr int WIN_SCORE = 2900;
 // Longer than any mate with five men; caps what a damaged file could report.
 constexpr unsigned MAX_MATE_PLIES = 1000;
 constexpr int MEN_PER_SIDE = 1 + EGBB_PIECE_SLOTS; // the king first
-constexpr int FIRST_BACK_RANK = 8;                 // squares 0..7 are rank 1
-constexpr int LAST_BACK_RANK = 56;                 // squares 56..63 are rank 8
+// Pawns stand between the back ranks, on squares RANK_2_START to RANK_8_START - 1.
+constexpr int RANK_2_START = 8;
+constexpr int RANK_8_START = 56;
 
 namespace {
 
@@ -61,7 +62,7 @@ struct position {
 
 bool place(position& p, int side, unsigned char type, int square) {
     if (square < 0 || square >= EGBB_SQUARES || p.occupied[square]) return false;
-    bool back_rank = square < FIRST_BACK_RANK || square >= LAST_BACK_RANK;
+    bool back_rank = square < RANK_2_START || square >= RANK_8_START;
     if (type == tb_PAWN && back_rank) return false;
     side_men& men = p.side[side];
     p.occupied[square] = true;

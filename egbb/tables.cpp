@@ -14,6 +14,7 @@ constexpr int SILENT = 0;
 // Share of the cache, in 128ths, kept for win/draw/loss answers; the probes
 // here ask for distances to mate, which use the rest.
 constexpr int WDL_CACHE_SHARE = 16;
+// A smaller cache, or a negative size, is raised to this.
 constexpr int MIN_CACHE_BYTES = 1 << 20;
 
 namespace {
