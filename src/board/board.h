@@ -69,6 +69,13 @@ class board {
         return colour == WHITE ? white_pieces : black_pieces;
     }
     int king_square(int colour) const { return pieces_of(colour)[KING][0]; }
+    // Pieces on the board besides the two kings, pawns included.
+    int pieces_besides_kings() const {
+        int n = 0;
+        for (int type = PAWN; type < KING; type++)
+            n += white_pieces[COUNT_ROW][type] + black_pieces[COUNT_ROW][type];
+        return n;
+    }
 
     bool make_move(move m);
     void unmake_move();

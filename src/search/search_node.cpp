@@ -42,13 +42,6 @@ bool pawn_on_seventh(const board& b, move m) {
     return b.squares[m.to].colour == WHITE ? m.to >= 8 && m.to <= 15 : m.to >= 48 && m.to <= 55;
 }
 
-int pieces_besides_kings(const board& b) {
-    int n = 0;
-    for (int type = PAWN; type < KING; type++)
-        n += b.piece_count(type, WHITE) + b.piece_count(type, BLACK);
-    return n;
-}
-
 bool has_heavy_piece(const board& b, int colour) {
     return b.piece_count(ROOK, colour) + b.piece_count(QUEEN, colour) > 0;
 }
@@ -151,7 +144,7 @@ int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, 
 
     // Step 8. Bitbases, away from the root and where the position is simple enough.
     if (seams.bitbase_probe && ply > BITBASE_MIN_PLY) {
-        const int n = pieces_besides_kings(*b_);
+        const int n = b_->pieces_besides_kings();
         const bool deep_enough =
             n < BITBASE_MAX_PIECES || iteration_depth - ply >= iteration_depth / 3;
         const bool worth_it = ply >= iteration_depth / 2 || (b_->last_move.flags & FLAG_CAPTURE) ||

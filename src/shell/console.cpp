@@ -7,6 +7,7 @@
 //   nopost     exact     show neither
 //   create     exact     build a book file from a PGN file (a dialogue)
 //   eval       exact     static evaluation of the position, full window
+//   egbb       prefix 4  bitbase score of the position (silent when not loaded)
 //   see        prefix 3  static exchange on the square named by the third word
 //   perft      prefix 5  count moves to the depth from character 6 (below 7)
 //   st         prefix 2  seconds per move from character 3 (so "stop" sets 0)
@@ -27,10 +28,13 @@
 #include <cstring>
 
 #include "chess.h"
+#include "egbb/interface.h"
 #include "movegen/perft.h"
 #include "search/tt.h"
 #include "shell/command_loop.h"
+#include "shell/config.h"
 #include "shell/create_book.h"
+#include "shell/egbb.h"
 #include "shell/move_text.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
@@ -87,6 +91,19 @@ void run_create(const char*) {
 
 void run_eval(const char*) {
     printf("%d\n", engine.ev.evaluate(engine.pos, -MATE, MATE));
+}
+
+// Prints the library's raw answer, 99999 when it does not know the position.
+void run_egbb(const char*) {
+    if (!egbb_loaded) return;
+    if (!egbb_in_domain(engine.pos)) {
+        printf("egbb: not probed, the bitbases hold at most %d pieces besides the kings\n",
+               EGBB_PIECE_SLOTS);
+        return;
+    }
+    int score = 0;
+    egbb_probe(engine.pos, &score);
+    printf("egbb score = %d\n", score);
 }
 
 // The second word is not looked at; the third names the square.
@@ -163,6 +180,7 @@ const command COMMANDS[] = {
     {"nopost", EXACT, run_nopost},
     {"create", EXACT, run_create},
     {"eval", EXACT, run_eval},
+    {"egbb", PREFIX, run_egbb},
     {"see", PREFIX, run_see},
     {"perft", PREFIX, run_perft},
     {"st", PREFIX, run_st},

@@ -2,8 +2,97 @@
 
 #include <cstdio>
 
-// No bitbase library is supported on this build yet.
+#include "egbb/interface.h"
+#include "shell/config.h"
+#include "shell/platform.h"
+
+#ifdef _WIN32
+constexpr const char* EGBB_LIBRARY_FILE = "egbbdll.dll";
+#else
+constexpr const char* EGBB_LIBRARY_FILE = "egbbso64.so";
+#endif
+constexpr int LIBRARY_PATH_BYTES = 260;
+constexpr int EGBB_LOAD_OPTION = 1;
+// The library numbers squares from a1; ours run from a8.
+constexpr int FLIP_RANKS = 56;
+
+namespace {
+
+void* library = nullptr;
+egbb_probe_call probe_call = nullptr; // null exactly when no library is held
+
+// By colour, then by our piece type.
+constexpr int PIECE_CODES[2][KING] = {
+    {EGBB_NO_PIECE, EGBB_BLACK_PAWN, EGBB_BLACK_KNIGHT, EGBB_BLACK_BISHOP, EGBB_BLACK_ROOK,
+     EGBB_BLACK_QUEEN},
+    {EGBB_NO_PIECE, EGBB_WHITE_PAWN, EGBB_WHITE_KNIGHT, EGBB_WHITE_BISHOP, EGBB_WHITE_ROOK,
+     EGBB_WHITE_QUEEN},
+};
+
+void release_library() {
+    if (library) library_close(library);
+    library = nullptr;
+    probe_call = nullptr;
+}
+
+// Both calls or nothing: a library missing either is closed again unused.
+bool open_library(const char* path, egbb_load_call* load) {
+    void* opened = library_open(path);
+    if (!opened) return false;
+    void* load_address = library_symbol(opened, EGBB_LOAD_NAME);
+    void* probe_address = library_symbol(opened, EGBB_PROBE_NAME);
+    if (!load_address || !probe_address) {
+        library_close(opened);
+        return false;
+    }
+    library = opened;
+    *load = reinterpret_cast<egbb_load_call>(load_address);
+    probe_call = reinterpret_cast<egbb_probe_call>(probe_address);
+    return true;
+}
+
+} // namespace
+
 bool egbb_load() {
-    printf("EgbbProbe not Loaded!\n");
-    return false;
+    char path[LIBRARY_PATH_BYTES];
+    snprintf(path, sizeof path, "%s%s", egbb_path, EGBB_LIBRARY_FILE);
+    release_library();
+    egbb_load_call load = nullptr;
+    if (!open_library(path, &load)) {
+        printf("EgbbProbe not Loaded!\n");
+        return false;
+    }
+    load(egbb_path, egbb_cache_bytes, EGBB_LOAD_OPTION);
+    printf("EgbbProbe Loaded!\n");
+    return true;
+}
+
+bool egbb_in_domain(const board& b) {
+    return b.pieces_besides_kings() <= EGBB_PIECE_SLOTS;
+}
+
+// The calling form has no en passant square, and the tables assume none: a
+// position where one is set is left to the search, since the capture it
+// allows can change the result.
+bool egbb_probe(const board& b, int* score) {
+    *score = EGBB_NOT_FOUND;
+    if (!probe_call || b.ep_square != NO_SQUARE) return false;
+    int king[2] = {EGBB_NO_KING, EGBB_NO_KING};
+    int piece[EGBB_PIECE_SLOTS] = {EGBB_NO_PIECE, EGBB_NO_PIECE, EGBB_NO_PIECE};
+    int square[EGBB_PIECE_SLOTS] = {0, 0, 0};
+    int used = 0;
+    for (int sq = 0; sq < 64; sq++) {
+        const square_node& node = b.squares[sq];
+        if (node.piece == EMPTY) continue;
+        if (node.piece == KING) {
+            king[node.colour] = sq ^ FLIP_RANKS;
+        } else {
+            if (used == EGBB_PIECE_SLOTS) return false; // outside the domain
+            piece[used] = PIECE_CODES[node.colour][node.piece];
+            square[used++] = sq ^ FLIP_RANKS;
+        }
+    }
+    *score = probe_call(b.side_to_move ^ 1, king[WHITE], king[BLACK], piece[0], square[0], piece[1],
+                        square[1], piece[2], square[2]);
+    return *score != EGBB_NOT_FOUND;
 }

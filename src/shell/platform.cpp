@@ -1,10 +1,15 @@
 #include "shell/platform.h"
 
+#include <dlfcn.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+constexpr int LIBRARY_PATH_BYTES = 512;
 
 bool stdin_is_terminal() {
     return isatty(STDIN_FILENO) != 0;
@@ -26,4 +31,21 @@ long read_stdin(char* buffer, size_t size) {
         if (n >= 0) return n;
         if (errno != EINTR) return 0;
     }
+}
+
+// Symbols are bound at once, so a library with an unresolved dependency
+// fails here rather than at its first call.
+void* library_open(const char* path) {
+    char file[LIBRARY_PATH_BYTES];
+    const char* folder = strchr(path, '/') ? "" : "./";
+    if (snprintf(file, sizeof file, "%s%s", folder, path) >= int(sizeof file)) return nullptr;
+    return dlopen(file, RTLD_NOW | RTLD_LOCAL);
+}
+
+void* library_symbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
+
+void library_close(void* library) {
+    dlclose(library);
 }

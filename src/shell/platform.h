@@ -1,5 +1,6 @@
 // The few calls that depend on the operating system: whether standard input
-// is a terminal, and a non-blocking test for bytes waiting on it.
+// is a terminal, a non-blocking test for bytes waiting on it, and dynamic
+// libraries.
 #pragma once
 
 #include <cstddef>
@@ -12,3 +13,11 @@ void ignore_interrupts();
 bool stdin_readable();
 // Reads what is available, blocking until something is; 0 at end of input.
 long read_stdin(char* buffer, size_t size);
+
+// Opens the library file at the path, null when it cannot be loaded. The path
+// always names a file (a bare name is taken in the working directory), never
+// a name to look up in the system's library folders.
+void* library_open(const char* path);
+// Address of the exported name, null when the library lacks it.
+void* library_symbol(void* library, const char* name);
+void library_close(void* library);

@@ -68,6 +68,7 @@ void startup() {
     seams.poll_input = read_and_dispatch;
     seams.uci_dialect = uci_dialect;
     seams.book_pick = pick_book_move;
+    seams.bitbase_probe = egbb_loaded ? egbb_probe : nullptr;
 }
 
 void lazy_setup(bool open_book) {
