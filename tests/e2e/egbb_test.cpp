@@ -40,7 +40,7 @@ TEST(Egbb, ScoresWinsDrawsAndRefusesBigPositions) {
         {"nopost", "sb 8/8/8/8/8/8/1Q6/K6k w - -", "egbb", "sb 8/8/8/8/8/8/1Q6/K6k b - -", "egbb",
          "sb 8/4k3/8/4K3/4P3/8/8/8 w - -", "egbb", "new", "egbb", "egbb please", "quit"},
         {{"korvel.cfg", "egbb_path " + LIBRARY_DIR + "\n"}});
-    ASSERT_EQ(out.size(), 10u);
+    ASSERT_EQ(out.size(), 11u);
     EXPECT_EQ(out[2], "egbb_path = " + LIBRARY_DIR);
     EXPECT_EQ(out[3], "EgbbProbe Loaded!");
     int win = score_in(out[4]);
@@ -50,9 +50,10 @@ TEST(Egbb, ScoresWinsDrawsAndRefusesBigPositions) {
     EXPECT_LT(loss, 0);
     EXPECT_GT(loss, -WIN_LIMIT);
     EXPECT_EQ(out[6], "egbb score = 0");
-    EXPECT_EQ(out[7], "hash table size = 16 Mb");
+    EXPECT_EQ(out[7], "Korvel opening database: korvel.bin -- not opened");
+    EXPECT_EQ(out[8], "hash table size = 16 Mb");
     const std::string refused =
         "egbb: not probed, the bitbases hold at most 3 pieces besides the kings";
-    EXPECT_EQ(out[8], refused);
     EXPECT_EQ(out[9], refused);
+    EXPECT_EQ(out[10], refused);
 }
