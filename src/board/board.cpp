@@ -45,6 +45,28 @@ int piece_of_letter(char c, int* colour) {
     return EMPTY;
 }
 
+// The placement field of a FEN: '/' is skipped, a digit skips squares, a
+// piece letter calls place(square, type, colour); any other character ends
+// the scan. Returns that character; *end_square is the counter at the end.
+template <class Place> const char* scan_placement(const char* fen, int* end_square, Place&& place) {
+    int square = 0;
+    const char* p = fen;
+    for (; *p; p++) {
+        int colour = WHITE;
+        const int type = piece_of_letter(*p, &colour);
+        if (*p == '/') continue;
+        if (*p >= '1' && *p <= '8') {
+            square += *p - '0';
+        } else if (type != EMPTY) {
+            place(square++, type, colour);
+        } else {
+            break;
+        }
+    }
+    *end_square = square;
+    return p;
+}
+
 // Castling rights whose king and rook stand on their home squares.
 int rights_backed_by_pieces(const board& b) {
     struct right {
@@ -108,27 +130,16 @@ void board::set_position(const char* fen) {
     clear();
     // A new position starts with nobody castled, whatever the last game did.
     castled[WHITE] = castled[BLACK] = 0;
-    const char* p = fen;
-    int square = 0;
-    for (; *p; p++) {
-        int colour = WHITE;
-        int type = piece_of_letter(*p, &colour);
-        if (*p == '/') continue;
-        if (*p >= '1' && *p <= '8') {
-            square += *p - '0';
-        } else if (type != EMPTY) {
-            piece_table& table = pieces_of(colour);
-            int& count = table[COUNT_ROW][type];
-            if (square < 64 && count < 8) {
-                squares[square].piece = int8_t(type);
-                squares[square].colour = uint8_t(colour);
-                table[type][count++] = square;
-            }
-            square++;
-        } else {
-            break;
+    int end_square = 0;
+    const char* p = scan_placement(fen, &end_square, [this](int square, int type, int colour) {
+        piece_table& table = pieces_of(colour);
+        int& count = table[COUNT_ROW][type];
+        if (square < 64 && count < 8) {
+            squares[square].piece = int8_t(type);
+            squares[square].colour = uint8_t(colour);
+            table[type][count++] = square;
         }
-    }
+    });
     if (*p) p++;
 
     side_to_move = WHITE;
@@ -203,22 +214,16 @@ uint64_t board::key_from_scratch() const {
 
 const char* position_problem(const char* fen) {
     int counts[2][KING + 1] = {};
-    int square = 0;
-    for (const char* p = fen; *p; p++) {
-        int colour = WHITE;
-        int type = piece_of_letter(*p, &colour);
-        if (*p == '/') continue;
-        if (*p >= '1' && *p <= '8') {
-            square += *p - '0';
-        } else if (type != EMPTY) {
-            if (square >= 64) return "the placement runs past the 64th square";
-            if (++counts[colour][type] > 8) return "more than 8 pieces of one type and colour";
-            square++;
-        } else {
-            break;
-        }
-    }
-    if (square > 64) return "the placement runs past the 64th square";
+    int end_square = 0;
+    bool past_end = false;
+    scan_placement(fen, &end_square, [&](int square, int type, int colour) {
+        past_end |= square >= 64;
+        counts[colour][type]++;
+    });
+    if (past_end || end_square > 64) return "the placement runs past the 64th square";
+    for (const auto& by_type : counts)
+        for (int n : by_type)
+            if (n > 8) return "more than 8 pieces of one type and colour";
     if (counts[WHITE][KING] != 1 || counts[BLACK][KING] != 1)
         return "there must be exactly one king of each colour";
     return nullptr;

@@ -1,38 +1,11 @@
 #include <initializer_list>
 
+#include "movegen/gen_common.h"
 #include "movegen/mlist.h"
 
 namespace {
 
-constexpr int PROMOTION_ORDER[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
-
-// The side-dependent facts of pawn play, one set per colour so that the
-// piece loops carry no colour test.
-template <int C> struct pawn_rules;
-template <> struct pawn_rules<WHITE> {
-    static constexpr int ADVANCE = N, BEHIND = S, CAPTURE_A = NW, CAPTURE_H = NE;
-    static constexpr int PROMOTION_ROW = 0, DOUBLE_ROW = 6;
-};
-template <> struct pawn_rules<BLACK> {
-    static constexpr int ADVANCE = S, BEHIND = N, CAPTURE_A = SW, CAPTURE_H = SE;
-    static constexpr int PROMOTION_ROW = 7, DOUBLE_ROW = 1;
-};
-
-struct appender {
-    move* moves;
-    int& top;
-
-    void add(int from, int to, int promote, int flags) {
-        moves[top++] = move{uint8_t(from), uint8_t(to), uint8_t(promote), uint8_t(flags)};
-    }
-    void add_promotions(int from, int to, int flags) {
-        for (int p : PROMOTION_ORDER) add(from, to, p, flags);
-    }
-};
-
-template <int C> bool is_target(const square_node* n) {
-    return n->colour == (C ^ 1) && n->piece != KING;
-}
+using namespace gen;
 
 template <int C> void pawn_moves(const board& b, const square_node& from, appender& out) {
     using R = pawn_rules<C>;
@@ -99,35 +72,28 @@ template <int C> void castling_moves(const board& b, appender& out) {
 }
 
 template <int C> void generate_all(const board& b, appender& out) {
-    const piece_table& own = b.pieces_of(C);
-    for (int type = PAWN; type <= KING; type++) {
-        const int* row = own[type];
-        for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < own[COUNT_ROW][type]; slot++) {
-            if (row[slot] == NO_SQUARE) continue;
-            seen++;
-            const square_node& from = b.squares[row[slot]];
-            switch (type) {
-            case PAWN:
-                pawn_moves<C>(b, from, out);
-                break;
-            case KNIGHT:
-                step_moves<C>(from, from.jump, out);
-                break;
-            case BISHOP:
-                slider_moves<C>(from, 1, 2, out);
-                break;
-            case ROOK:
-                slider_moves<C>(from, 0, 2, out);
-                break;
-            case QUEEN:
-                slider_moves<C>(from, 0, 1, out);
-                break;
-            case KING:
-                step_moves<C>(from, from.ray, out);
-                break;
-            }
+    for_each_piece<C>(b, [&](int type, const square_node& from) {
+        switch (type) {
+        case PAWN:
+            pawn_moves<C>(b, from, out);
+            break;
+        case KNIGHT:
+            step_moves<C>(from, from.jump, out);
+            break;
+        case BISHOP:
+            slider_moves<C>(from, 1, 2, out);
+            break;
+        case ROOK:
+            slider_moves<C>(from, 0, 2, out);
+            break;
+        case QUEEN:
+            slider_moves<C>(from, 0, 1, out);
+            break;
+        case KING:
+            step_moves<C>(from, from.ray, out);
+            break;
         }
-    }
+    });
     castling_moves<C>(b, out);
 }
 

@@ -32,6 +32,7 @@
 #include "movegen/perft.h"
 #include "search/tt.h"
 #include "shell/command_loop.h"
+#include "shell/command_table.h"
 #include "shell/config.h"
 #include "shell/create_book.h"
 #include "shell/egbb.h"
@@ -44,14 +45,6 @@ constexpr int CONSOLE_PERFT_LIMIT = 7;
 constexpr double MS_PER_SECOND = 1000.0;
 
 namespace {
-
-enum match_kind { EXACT, PREFIX };
-
-struct command {
-    const char* word;
-    match_kind match;
-    void (*run)(const char* line);
-};
 
 void run_xboard(const char* line) {
     lazy_setup(true);
@@ -173,31 +166,17 @@ void run_quit(const char*) {
 }
 
 const command COMMANDS[] = {
-    {"xboard", EXACT, run_xboard},
-    {"help", EXACT, run_help},
-    {"uci", EXACT, uci_command},
-    {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost},
-    {"create", EXACT, run_create},
-    {"eval", EXACT, run_eval},
-    {"egbb", PREFIX, run_egbb},
-    {"see", PREFIX, run_see},
-    {"perft", PREFIX, run_perft},
-    {"st", PREFIX, run_st},
-    {"setboard", PREFIX, run_setboard},
-    {"sb", PREFIX, run_sb},
-    {"go", EXACT, run_go},
-    {"analyze", EXACT, run_analyze},
-    {"display", EXACT, [](const char*) { show_position(); }},
-    {"new", EXACT, run_new},
-    {"exit", EXACT, run_exit},
+    {"xboard", EXACT, run_xboard},   {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},     {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost},   {"create", EXACT, run_create},
+    {"eval", EXACT, run_eval},       {"egbb", PREFIX, run_egbb},
+    {"see", PREFIX, run_see},        {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},          {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},          {"go", EXACT, run_go},
+    {"analyze", EXACT, run_analyze}, {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},         {"exit", EXACT, run_exit},
     {"quit", EXACT, run_quit},
 };
-
-bool matches(const command& c, const char* line) {
-    if (c.match == EXACT) return strcmp(line, c.word) == 0;
-    return strncmp(line, c.word, strlen(c.word)) == 0;
-}
 
 } // namespace
 
@@ -210,12 +189,7 @@ int number_from(const char* line, int at) {
 }
 
 void console_command(const char* line) {
-    for (const command& c : COMMANDS) {
-        if (matches(c, line)) {
-            c.run(line);
-            return;
-        }
-    }
+    if (const command* c = find_command(COMMANDS, line)) c->run(line);
 }
 
 void new_game() {

@@ -21,6 +21,7 @@
 #include "chess.h"
 #include "search/time_control.h"
 #include "shell/command_loop.h"
+#include "shell/command_table.h"
 #include "shell/console.h"
 #include "shell/move_text.h"
 #include "shell/startup.h"
@@ -29,14 +30,6 @@
 constexpr int DEFAULT_MOVES_TO_GO = 30;
 
 namespace {
-
-enum match_kind { EXACT, PREFIX };
-
-struct command {
-    const char* word;
-    match_kind match;
-    void (*run)(const char* line);
-};
 
 // The GUI waits for these lines, so they must not sit in a buffer.
 void say(const char* text) {
@@ -105,11 +98,6 @@ const command COMMANDS[] = {
     {"stop", EXACT, run_stop},
     {"quit", EXACT, run_quit},
 };
-
-bool matches(const command& c, const char* line) {
-    if (c.match == EXACT) return strcmp(line, c.word) == 0;
-    return strncmp(line, c.word, strlen(c.word)) == 0;
-}
 
 struct go_limits {
     int time[2] = {0, 0}; // by colour
@@ -191,12 +179,7 @@ void apply_limits(const go_limits& g) {
 } // namespace
 
 void uci_command(const char* line) {
-    for (const command& c : COMMANDS) {
-        if (matches(c, line)) {
-            c.run(line);
-            return;
-        }
-    }
+    if (const command* c = find_command(COMMANDS, line)) c->run(line);
 }
 
 // With no legal move the answer is the null move "0000", which UCI GUIs accept.

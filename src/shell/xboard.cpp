@@ -34,6 +34,7 @@
 
 #include "chess.h"
 #include "shell/command_loop.h"
+#include "shell/command_table.h"
 #include "shell/console.h"
 #include "shell/move_text.h"
 #include "shell/startup.h"
@@ -49,15 +50,6 @@ int engine_side = BLACK;
 int game_over = 0;
 
 namespace {
-
-enum match_kind { EXACT, PREFIX };
-
-struct command {
-    const char* word;
-    match_kind match;
-    void (*run)(const char* line);
-    bool tail;
-};
 
 void refresh_game_side() {
     game_side = engine.pos.side_to_move;
@@ -228,11 +220,6 @@ const command COMMANDS[] = {
     {"quit", EXACT, run_quit, false},
 };
 
-bool matches(const command& c, const char* line) {
-    if (c.match == EXACT) return strcmp(line, c.word) == 0;
-    return strncmp(line, c.word, strlen(c.word)) == 0;
-}
-
 // The square named by a file letter and a rank digit, or -1.
 int square_at(const char* text) {
     if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return NO_SQUARE;
@@ -261,13 +248,13 @@ int promotion_of(char c) {
 } // namespace
 
 void xboard_command(const char* line) {
-    for (const command& c : COMMANDS) {
-        if (!matches(c, line)) continue;
-        c.run(line);
-        if (c.tail) run_tail();
+    const command* c = find_command(COMMANDS, line);
+    if (!c) {
+        run_move(line);
         return;
     }
-    run_move(line);
+    c->run(line);
+    if (c->tail) run_tail();
 }
 
 int parse_and_play_user_move(const char* text) {
