@@ -9,8 +9,8 @@
 constexpr int RAY_STEP_FILE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int RAY_STEP_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 // Knight jumps in the order -17, -15, -6, +10, +17, +6, +15, -10.
-constexpr int JUMP_STEP_FILE[8] = {-1, 1, 2, 2, 1, -1, -2, -2};
-constexpr int JUMP_STEP_ROW[8] = {-2, -2, -1, 1, 2, 2, 1, -1};
+constexpr int JUMP_STEP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
+constexpr int JUMP_STEP_ROW[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
 
 constexpr char WHITE_LETTERS[] = " PNBRQK";
 constexpr char BLACK_LETTERS[] = " pnbrqk";

@@ -1,0 +1,245 @@
+// The position: key table, FEN set-up, links, attack tests, make/unmake and
+// the stored-move validity test.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "board/board.h"
+#include "board/key_table.h"
+
+namespace {
+
+struct BoardTest : testing::Test {
+    std::unique_ptr<board> b = std::make_unique<board>();
+
+    int sq(const char* name) { return (name[0] - 'a') + 8 * (8 - (name[1] - '0')); }
+    move mv(const char* from, const char* to, int flags, int promote = 0) {
+        return move{uint8_t(sq(from)), uint8_t(sq(to)), uint8_t(promote), uint8_t(flags)};
+    }
+};
+
+// Everything make/unmake must give back, slots within a row aside.
+struct snapshot {
+    int8_t pieces[64];
+    uint8_t colours[64];
+    int counts[2][7];
+    int side, rights, ep, fifty, history;
+    uint64_t key;
+
+    explicit snapshot(const board& b) {
+        memset(this, 0, sizeof *this); // padding too, for the byte comparison
+        for (int s = 0; s < 64; s++) {
+            pieces[s] = b.squares[s].piece;
+            colours[s] = b.squares[s].colour;
+        }
+        for (int c : {BLACK, WHITE})
+            for (int t = 0; t < 7; t++) counts[c][t] = b.piece_count(t, c);
+        side = b.side_to_move;
+        rights = b.castle_rights;
+        ep = b.ep_square;
+        fifty = b.fifty_count;
+        history = b.history_count;
+        key = b.key;
+    }
+    bool operator==(const snapshot& o) const { return memcmp(this, &o, sizeof o) == 0; }
+};
+
+} // namespace
+
+TEST(KeyTable, KnownEntries) {
+    EXPECT_EQ(key_table[0], 0x039B11BF4890D6A4ull);
+    EXPECT_EQ(key_table[1], 0x37539B8AA7E3A104ull);
+    EXPECT_EQ(key_table[1023], 0x4EA47ECE48422707ull);
+    uint64_t first = key_table[0];
+    init_key_table();
+    EXPECT_EQ(key_table[0], first);
+}
+
+TEST_F(BoardTest, StartPositionTables) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const int expected[7] = {0, 8, 2, 2, 2, 1, 1};
+    for (int c : {WHITE, BLACK})
+        for (int t = PAWN; t <= KING; t++) EXPECT_EQ(b->piece_count(t, c), expected[t]);
+    EXPECT_EQ(b->king_square(WHITE), 60);
+    EXPECT_EQ(b->king_square(BLACK), 4);
+    EXPECT_EQ(b->castle_rights, 15);
+    EXPECT_EQ(b->ep_square, NO_SQUARE);
+    EXPECT_EQ(b->side_to_move, WHITE);
+    EXPECT_EQ(b->material_balance(WHITE), 0);
+}
+
+TEST_F(BoardTest, FenFieldsAndKeys) {
+    b->set_position("8/8/8/8/8/8/8/8");
+    EXPECT_EQ(b->side_to_move, WHITE);
+    EXPECT_EQ(b->castle_rights, 0);
+    EXPECT_EQ(b->key, key_table[0]);
+
+    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 12 40");
+    EXPECT_EQ(b->side_to_move, BLACK);
+    EXPECT_EQ(b->ep_square, 44);
+    EXPECT_EQ(b->fifty_count, 0);
+    uint64_t black_key = b->key;
+    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 12 40");
+    EXPECT_EQ(b->key, ~black_key);
+}
+
+TEST_F(BoardTest, RightsWithoutTheirPiecesAreDropped) {
+    b->set_position("4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1");
+    EXPECT_EQ(b->castle_rights, 0);
+    b->set_position("r3k3/8/8/8/8/8/8/4K2R w KQkq - 0 1");
+    EXPECT_EQ(b->castle_rights, 1 | 8);
+}
+
+TEST_F(BoardTest, OversizedPlacementsWriteNothingOutside) {
+    b->set_position("QQQQQQQQ/QQQQQQQQ/8/8/8/8/8/8/8/8/8/K6k w - -");
+    EXPECT_EQ(b->piece_count(QUEEN, WHITE), 8);
+    EXPECT_STREQ(position_problem("QQQQQQQQ/Q7/8/8/8/8/8/K6k w - -"),
+                 "more than 8 pieces of one type and colour");
+    EXPECT_STREQ(position_problem("k7/8/8/8/8/8/8/8/K w - -"),
+                 "the placement runs past the 64th square");
+    EXPECT_STREQ(position_problem("8/8/8/8/8/8/8/K7 w - -"),
+                 "there must be exactly one king of each colour");
+    EXPECT_EQ(position_problem("4k3/8/8/8/8/8/8/4K3 w - -"), nullptr);
+}
+
+TEST_F(BoardTest, CornerLinks) {
+    const square_node& a8 = b->squares[0];
+    int rays = 0;
+    for (auto* r : a8.ray) rays += r != nullptr;
+    EXPECT_EQ(rays, 3);
+    EXPECT_EQ(a8.ray[E]->square, 1);
+    EXPECT_EQ(a8.ray[SE]->square, 9);
+    EXPECT_EQ(a8.ray[S]->square, 8);
+    const square_node& b8 = b->squares[1];
+    EXPECT_EQ(b8.jump[3]->square, sq("d7"));
+    EXPECT_EQ(b8.jump[4]->square, sq("c6"));
+    EXPECT_EQ(b8.jump[6]->square, sq("a6"));
+    int jumps = 0;
+    for (auto* j : b8.jump) jumps += j != nullptr;
+    EXPECT_EQ(jumps, 3);
+}
+
+TEST_F(BoardTest, AttackTests) {
+    b->set_position("8/8/8/8/8/8/8/R7 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("a8"), WHITE));
+    b->set_position("8/8/8/8/p7/8/8/R7 w - -");
+    EXPECT_FALSE(b->is_attacked(sq("a8"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("a4"), WHITE)); // the occupant does not matter
+    b->set_position("8/8/8/8/4K3/8/8/8 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(sq("c6"), WHITE));
+    b->set_position("8/8/8/4p3/4P3/8/8/8 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("f5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(sq("e5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("d4"), BLACK));
+    EXPECT_TRUE(b->is_attacked(sq("f4"), BLACK));
+}
+
+TEST_F(BoardTest, CastlingThroughAttackedSquares) {
+    b->set_position("4k3/8/8/8/8/8/6b1/4K2R w K - 0 1"); // the bishop attacks f1
+    EXPECT_FALSE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    b->set_position("4k3/8/8/8/8/5b2/8/4K2R w K - 0 1"); // the bishop attacks h1 only
+    EXPECT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    EXPECT_EQ(b->squares[sq("f1")].piece, ROOK);
+    b->set_position("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1"); // b1 attacked: it need only be empty
+    EXPECT_TRUE(b->make_move(mv("e1", "c1", FLAG_CASTLE)));
+    b->set_position("4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1");
+    EXPECT_FALSE(b->make_move(mv("e1", "c1", FLAG_CASTLE)));
+}
+
+TEST_F(BoardTest, MakeUnmakeRestoresEverything) {
+    struct {
+        const char* fen;
+        const char* from;
+        const char* to;
+        int flags;
+        int promote;
+    } cases[] = {
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "g1", FLAG_CASTLE, 0},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8", FLAG_CASTLE, 0},
+        {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "b8", 0x0B, KNIGHT},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", 0x23, 0},
+        {"4k2r/8/8/8/8/8/8/4K2R w Kk - 0 1", "h1", "h8", FLAG_CAPTURE, 0},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4", 0x06, 0},
+    };
+    for (const auto& c : cases) {
+        b->set_position(c.fen);
+        snapshot before(*b);
+        ASSERT_TRUE(b->make_move(mv(c.from, c.to, c.flags, c.promote))) << c.fen;
+        EXPECT_EQ(b->key, b->key_from_scratch()) << c.fen;
+        b->unmake_move();
+        EXPECT_TRUE(snapshot(*b) == before) << c.fen;
+    }
+}
+
+TEST_F(BoardTest, MakeSideEffects) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    ASSERT_TRUE(b->make_move(mv("e2", "e4", 0x06)));
+    EXPECT_EQ(b->ep_square, 44);
+    EXPECT_EQ(b->key, b->key_from_scratch());
+    EXPECT_EQ(b->fifty_count, 0);
+
+    b->set_position("4k2r/8/8/8/8/8/8/R3K2R w KQk - 5 1");
+    ASSERT_TRUE(b->make_move(mv("e1", "e2", 0)));
+    EXPECT_EQ(b->castle_rights, 4); // the king took both white rights with it
+    EXPECT_EQ(b->fifty_count, 1);
+    b->set_position("4k2r/8/8/8/8/8/8/R3K2R w KQk - 0 1");
+    ASSERT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    EXPECT_EQ(b->fifty_count, 1);
+    b->set_position("4k2r/8/8/8/8/8/8/4K2R w Kk - 0 1");
+    ASSERT_TRUE(b->make_move(mv("h1", "h8", FLAG_CAPTURE)));
+    EXPECT_EQ(b->castle_rights, 0);
+}
+
+TEST_F(BoardTest, RefusedMovesChangeNothing) {
+    b->set_position("4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1"); // the bishop is pinned
+    snapshot before(*b);
+    EXPECT_FALSE(b->make_move(mv("e2", "d3", 0)));
+    EXPECT_TRUE(snapshot(*b) == before);
+    EXPECT_FALSE(b->make_move(mv("d4", "d5", 0))); // nothing on d4
+    EXPECT_FALSE(b->make_move(no_move));
+    EXPECT_TRUE(snapshot(*b) == before);
+    b->unmake_move(); // nothing to take back
+    EXPECT_TRUE(snapshot(*b) == before);
+}
+
+TEST_F(BoardTest, HistoryIsLongAndBounded) {
+    b->set_position("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    int made = 0;
+    for (int i = 0; i < HISTORY_SIZE + 10; i++) {
+        bool white = b->side_to_move == WHITE;
+        move m = white ? (i % 4 == 0 ? mv("a1", "a2", 0) : mv("a2", "a1", 0))
+                       : (i % 4 == 1 ? mv("e8", "d8", 0) : mv("d8", "e8", 0));
+        if (!b->make_move(m)) break;
+        made++;
+    }
+    EXPECT_EQ(made, HISTORY_SIZE);
+    EXPECT_EQ(b->history_count, HISTORY_SIZE);
+}
+
+TEST_F(BoardTest, StoredMoveValidity) {
+    b->set_position("r3k2r/8/8/8/8/8/4P3/R3K2R w KQkq - 0 1");
+    EXPECT_TRUE(b->move_is_valid(mv("e1", "g1", FLAG_CASTLE)));
+    EXPECT_TRUE(b->move_is_valid(mv("e1", "c1", FLAG_CASTLE)));
+    EXPECT_TRUE(b->move_is_valid(mv("e2", "e4", 0x06)));
+    EXPECT_TRUE(b->move_is_valid(mv("a1", "a8", FLAG_CAPTURE)));
+    EXPECT_FALSE(b->move_is_valid(mv("a1", "a8", 0))); // capture without its flag
+    EXPECT_FALSE(b->move_is_valid(mv("a1", "e1", 0))); // onto an own piece
+    EXPECT_TRUE(b->move_is_valid(mv("h1", "h8", FLAG_CAPTURE)));
+    b->castled[WHITE] = 1;
+    EXPECT_FALSE(b->move_is_valid(mv("e1", "g1", FLAG_CASTLE)));
+    b->set_position("4k3/4P3/8/8/8/4p3/4P3/4K3 w - - 0 1");
+    EXPECT_FALSE(b->move_is_valid(mv("e2", "e3", 0x02)));    // blocked
+    EXPECT_FALSE(b->move_is_valid(mv("e7", "e8", 0x0A, 5))); // promotions never
+    EXPECT_FALSE(b->move_is_valid(no_move));
+    b->set_position("4k3/8/8/3r4/4P3/8/8/4K3 w - - 0 1");
+    EXPECT_FALSE(b->move_is_valid(mv("e4", "d5", 0x03))); // pawn captures never
+}
+
+TEST_F(BoardTest, MaterialBalance) {
+    b->set_position("r1bqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(b->material_balance(WHITE), 300);
+    EXPECT_EQ(b->material_balance(BLACK), -300);
+}
