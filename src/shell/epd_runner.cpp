@@ -40,6 +40,14 @@ bool starts_with(const std::string& word, const char* prefix) {
     return word.compare(0, strlen(prefix), prefix) == 0;
 }
 
+// An unresolved expected move names no move, so it matches nothing, not
+// even the empty result of a position without legal moves.
+bool epd_solved(const epd_record& r, epd_mode mode, move played) {
+    bool named = false;
+    for (int i = 0; i < r.count; i++) named |= r.expected[i] != no_move && r.expected[i] == played;
+    return mode == EPD_BEST ? named : !named;
+}
+
 // Sets up and searches one record; true when it is solved. A line without a
 // position, or with one the board cannot hold, is not searched.
 bool run_record(const std::string& line, int number, epd_mode& mode) {
@@ -134,12 +142,4 @@ epd_record read_operations(board& b, const std::string& line, size_t at, epd_mod
         }
     }
     return r;
-}
-
-// An unresolved expected move names no move, so it matches nothing, not
-// even the empty result of a position without legal moves.
-bool epd_solved(const epd_record& r, epd_mode mode, move played) {
-    bool named = false;
-    for (int i = 0; i < r.count; i++) named |= r.expected[i] != no_move && r.expected[i] == played;
-    return mode == EPD_BEST ? named : !named;
 }

@@ -44,6 +44,3 @@ size_t next_field(const std::string& text, size_t& at, std::string& out, int bla
 // skipped, but "bm" and "am" set `mode` wherever they appear; a record that
 // names neither keeps the mode of the one before.
 epd_record read_operations(board& b, const std::string& line, size_t at, epd_mode& mode);
-
-// Whether the played move solves the record in this mode.
-bool epd_solved(const epd_record& r, epd_mode mode, move played);
