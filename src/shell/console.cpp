@@ -11,6 +11,7 @@
 //   see        prefix 3  static exchange on the square named by the third word
 //   perft      prefix 5  count moves to the depth from character 6 (below 7)
 //   st         prefix 2  seconds per move from character 3 (so "stop" sets 0)
+//   epd        prefix 3  run test suite 1..9 from character 4 (no book from now on)
 //   setboard   prefix 8  set the position from character 9, then show it
 //   sb         prefix 2  set the position from character 3, then show it
 //   go         exact     think and play the move on the board (only the thinking is shown)
@@ -36,6 +37,7 @@
 #include "shell/config.h"
 #include "shell/create_book.h"
 #include "shell/egbb.h"
+#include "shell/epd_runner.h"
 #include "shell/move_text.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
@@ -126,6 +128,15 @@ void run_st(const char* line) {
     engine.srch.search_mode = MODE_FIXED_TIME;
 }
 
+// A suite that cannot be read leaves everything as it was, the book included.
+void run_epd(const char* line) {
+    const char* path = epd_suite_path(number_from(line, 4));
+    if (!path || epd_read(path) < 0) return;
+    lazy_setup(false);
+    book_enabled = 0;
+    epd_run();
+}
+
 void set_board(const char* fen) {
     if (const char* problem = set_position_checked(fen))
         printf("illegal position: %s\n", problem);
@@ -166,15 +177,25 @@ void run_quit(const char*) {
 }
 
 const command COMMANDS[] = {
-    {"xboard", EXACT, run_xboard},   {"help", EXACT, run_help},
-    {"uci", EXACT, uci_command},     {"post", EXACT, run_post},
-    {"nopost", EXACT, run_nopost},   {"create", EXACT, run_create},
-    {"eval", EXACT, run_eval},       {"egbb", PREFIX, run_egbb},
-    {"see", PREFIX, run_see},        {"perft", PREFIX, run_perft},
-    {"st", PREFIX, run_st},          {"setboard", PREFIX, run_setboard},
-    {"sb", PREFIX, run_sb},          {"go", EXACT, run_go},
-    {"analyze", EXACT, run_analyze}, {"display", EXACT, [](const char*) { show_position(); }},
-    {"new", EXACT, run_new},         {"exit", EXACT, run_exit},
+    {"xboard", EXACT, run_xboard},
+    {"help", EXACT, run_help},
+    {"uci", EXACT, uci_command},
+    {"post", EXACT, run_post},
+    {"nopost", EXACT, run_nopost},
+    {"create", EXACT, run_create},
+    {"eval", EXACT, run_eval},
+    {"egbb", PREFIX, run_egbb},
+    {"see", PREFIX, run_see},
+    {"perft", PREFIX, run_perft},
+    {"st", PREFIX, run_st},
+    {"epd", PREFIX, run_epd},
+    {"setboard", PREFIX, run_setboard},
+    {"sb", PREFIX, run_sb},
+    {"go", EXACT, run_go},
+    {"analyze", EXACT, run_analyze},
+    {"display", EXACT, [](const char*) { show_position(); }},
+    {"new", EXACT, run_new},
+    {"exit", EXACT, run_exit},
     {"quit", EXACT, run_quit},
 };
 

@@ -15,10 +15,28 @@ const std::string LIBRARY_DIR = KORVEL_EGBB_DIR; // empty when the library was n
 const std::string DEBIAN_TABLES = KORVEL_GAVIOTA_TABLES_DIR;
 const std::string SCORE = "egbb score = ";
 constexpr int WIN_LIMIT = 3000;
+constexpr int NO_INFO = -99999;
+constexpr int SEARCH_TIMEOUT_MS = 30000;
 
 bool bitbases_available() {
     struct stat st;
     return !LIBRARY_DIR.empty() && stat((DEBIAN_TABLES + "/gtb4/kqk.gtb.cp4").c_str(), &st) == 0;
+}
+
+// The score of the last "info" line of a UCI search to `depth`, waited for
+// with nothing else sent, since input would stop the search.
+int searched_score(const std::string& fen, int depth, const engine_process::file_list& files) {
+    engine_process e(files);
+    for (const std::string& l :
+         lines{"uci", "position fen " + fen, "go depth " + std::to_string(depth)})
+        e.send(l);
+    lines out = e.read_until("bestmove", SEARCH_TIMEOUT_MS);
+    int score = NO_INFO;
+    for (const std::string& l : out) {
+        size_t at = l.find(" score cp ");
+        if (l.rfind("info ", 0) == 0 && at != std::string::npos) score = atoi(l.c_str() + at + 10);
+    }
+    return score;
 }
 
 int score_in(const std::string& line) {
@@ -56,4 +74,28 @@ TEST(Egbb, ScoresWinsDrawsAndRefusesBigPositions) {
         "egbb: not probed, the bitbases hold at most 3 pieces besides the kings";
     EXPECT_EQ(out[9], refused);
     EXPECT_EQ(out[10], refused);
+}
+
+// King and pawn against king, searched far shorter than the play to mate:
+// only the probe tells the won position from the drawn one, and without the
+// library the search sees a pawn up in both.
+TEST(Egbb, TheSearchSolvesKingAndPawnAgainstKing) {
+    if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
+    const std::string won = "4k3/8/4K3/4P3/8/8/8/8 w - - 0 1";
+    const std::string drawn = "8/4k3/8/4K3/4P3/8/8/8 w - - 0 1";
+    const engine_process::file_list with_library = {
+        {"korvel.cfg", "egbb_path " + LIBRARY_DIR + "\n"}};
+    constexpr int DEPTH = 6;
+    constexpr int PAWN_UP_LIMIT = 1000; // far below a bitbase win, far above any pawn-up score
+
+    const int win = searched_score(won, DEPTH, with_library);
+    EXPECT_GT(win, PAWN_UP_LIMIT);
+    EXPECT_LT(win, WIN_LIMIT); // a bitbase win, not a mate the search found
+    EXPECT_EQ(searched_score(drawn, DEPTH, with_library), 0);
+
+    for (const std::string& fen : {won, drawn}) {
+        const int blind = searched_score(fen, DEPTH, {});
+        EXPECT_GT(blind, 0) << fen;
+        EXPECT_LT(blind, PAWN_UP_LIMIT) << fen;
+    }
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,12 +26,22 @@ void remove_tree(const std::string& dir) {
     if (system(cmd.c_str()) != 0) fprintf(stderr, "could not remove %s\n", dir.c_str());
 }
 
+// Creates the folders a file name such as "epd/wacnew.epd" needs.
+void make_parent_folders(const std::string& dir, const std::string& name) {
+    for (size_t slash = name.find('/'); slash != std::string::npos;
+         slash = name.find('/', slash + 1))
+        mkdir((dir + "/" + name.substr(0, slash)).c_str(), 0700);
+}
+
 } // namespace
 
 engine_process::engine_process(const file_list& files) {
     char tmpl[] = "/tmp/korvel-e2e-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    for (const auto& [name, content] : files) std::ofstream(dir_ + "/" + name) << content;
+    for (const auto& [name, content] : files) {
+        make_parent_folders(dir_, name);
+        std::ofstream(dir_ + "/" + name) << content;
+    }
 
     int in_pipe[2], out_pipe[2];
     if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) abort();

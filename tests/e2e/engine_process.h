@@ -8,7 +8,8 @@
 
 class engine_process {
   public:
-    // Files to place in the working directory before start, name and content.
+    // Files to place in the working directory before start, name and content;
+    // a name may include folders.
     using file_list = std::vector<std::pair<std::string, std::string>>;
 
     explicit engine_process(const file_list& files = {});
