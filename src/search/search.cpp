@@ -56,12 +56,6 @@ void search::reset_search() {
 
 namespace {
 
-bool pawn_reached_seventh(const board& b, move m) {
-    const square_node& to = b.squares[m.to];
-    if (to.piece != PAWN) return false;
-    return to.colour == WHITE ? m.to >= 8 && m.to <= 15 : m.to >= 48 && m.to <= 55;
-}
-
 constexpr char PROMOTION_LETTERS[] = " PNBRQK";
 
 } // namespace

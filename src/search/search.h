@@ -122,3 +122,6 @@ extern bool single_reply;
 extern move final_move; // best_move at the end of the last search
 
 void copy_pv(pv_line& dst, move m, const pv_line& line);
+// The moved piece is a pawn that has just reached the rank before promotion:
+// such moves are searched a ply deeper on the principal line.
+bool pawn_reached_seventh(const board& b, move m);

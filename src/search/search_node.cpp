@@ -36,17 +36,17 @@ bool is_mate_window(int alpha, int beta) {
     return std::abs(alpha) == MATE && std::abs(beta) == MATE;
 }
 
-// A pawn that has just reached the rank before promotion.
-bool pawn_on_seventh(const board& b, move m) {
-    if (b.squares[m.to].piece != PAWN) return false;
-    return b.squares[m.to].colour == WHITE ? m.to >= 8 && m.to <= 15 : m.to >= 48 && m.to <= 55;
-}
-
 bool has_heavy_piece(const board& b, int colour) {
     return b.piece_count(ROOK, colour) + b.piece_count(QUEEN, colour) > 0;
 }
 
 } // namespace
+
+bool pawn_reached_seventh(const board& b, move m) {
+    const square_node& to = b.squares[m.to];
+    if (to.piece != PAWN) return false;
+    return to.colour == WHITE ? m.to >= 8 && m.to <= 15 : m.to >= 48 && m.to <= 55;
+}
 
 void copy_pv(pv_line& dst, move m, const pv_line& line) {
     dst[0] = m;
@@ -192,7 +192,7 @@ int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, 
             ext = hopeless ? 0 : 1;
         else if (non_pv)
             ext = hopeless ? -1 : 0;
-        else if (pawn_on_seventh(*b_, m))
+        else if (pawn_reached_seventh(*b_, m))
             ext = 1;
         const int new_depth = depth + ext;
         prev_depth = new_depth;
