@@ -103,3 +103,19 @@ TEST(BookFileLines, OpenedMissingAndTruncatedBooks) {
     EXPECT_EQ(out, (lines{"Korvel opening database: other.bin -- not opened",
                           "hash table size = 16 Mb"}));
 }
+
+// A book built from games that all open 1. e4: "go" plays it without a search.
+TEST(BookPlay, GoFromTheStartPlaysTheBookMove) {
+    engine_process e({{"games.pgn", GAMES}, {"korvel.cfg", "openings mine.bin\n"}});
+    for (const char* answer : {"create", "games.pgn", "mine.bin", "2", "0", "1"}) e.send(answer);
+    e.read_until("Done.");
+    e.send("new");
+    e.send("go");
+    e.send("display");
+    lines out = e.read_until(" R  N  B  Q  K  B  N  R ");
+    ASSERT_GE(out.size(), 9u);
+    EXPECT_EQ(out[out.size() - 4], " .  .  .  .  P  .  .  . ");
+    EXPECT_EQ(out[out.size() - 2], " P  P  P  P  .  P  P  P ");
+    // A book move is played without a search, so no thinking line ("  3     55 ...").
+    for (const std::string& l : out) EXPECT_FALSE(l.size() > 3 && isdigit(l[2])) << l;
+}
