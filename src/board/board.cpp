@@ -221,9 +221,14 @@ const char* position_problem(const char* fen) {
         counts[colour][type]++;
     });
     if (past_end || end_square > 64) return "the placement runs past the 64th square";
-    for (const auto& by_type : counts)
-        for (int n : by_type)
+    for (const auto& by_type : counts) {
+        int side_total = 0;
+        for (int n : by_type) {
             if (n > 8) return "more than 8 pieces of one type and colour";
+            side_total += n;
+        }
+        if (side_total > 16) return "more than 16 pieces of one colour";
+    }
     if (counts[WHITE][KING] != 1 || counts[BLACK][KING] != 1)
         return "there must be exactly one king of each colour";
     return nullptr;

@@ -4,8 +4,12 @@
 
 #include "board/board.h"
 
-constexpr int MAX_MOVES = 8192;
 constexpr int MAX_PLY = 64; // generation reaches ply 62 at most
+// With at most 16 pieces a side (the position check refuses more) no
+// position has 320 pseudo-legal moves, so every ply's list fits whatever
+// the others hold.
+constexpr int MAX_PLY_MOVES = 320;
+constexpr int MAX_MOVES = MAX_PLY * MAX_PLY_MOVES;
 
 class mlist {
   public:

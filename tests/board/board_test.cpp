@@ -100,6 +100,8 @@ TEST_F(BoardTest, OversizedPlacementsWriteNothingOutside) {
                  "the placement runs past the 64th square");
     EXPECT_STREQ(position_problem("8/8/8/8/8/8/8/K7 w - -"),
                  "there must be exactly one king of each colour");
+    EXPECT_STREQ(position_problem("4k3/8/8/8/QQQQQQQQ/RRRRRRRR/P7/4K3 w - -"),
+                 "more than 16 pieces of one colour");
     EXPECT_EQ(position_problem("4k3/8/8/8/8/8/8/4K3 w - -"), nullptr);
 }
 
