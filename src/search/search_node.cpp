@@ -19,6 +19,9 @@ constexpr int REDUCTION_MARGIN = 1000; // hopeless material deficit for the side
 constexpr int BITBASE_MAX_PIECES = 3;  // besides the two kings
 constexpr int BITBASE_MIN_PLY = 2;
 constexpr int QUIESCE_THRESHOLD_MARGIN = 100;
+// History scores saturate far above anything a game reaches, so that days
+// of analysis cannot overflow them.
+constexpr int HISTORY_LIMIT = 1 << 30;
 
 constexpr int MATERIAL_SCORE_VALUE[7] = {0, 100, 325, 325, 500, 950, 0};
 
@@ -224,7 +227,8 @@ int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, 
 
     // Step 12. Learn from a best move that landed strictly inside the window.
     if (best != no_move && alpha_at_entry < node_best && node_best < beta) {
-        history_table[best.from][best.to] += depth * depth;
+        int& h = history_table[best.from][best.to];
+        h = std::min(h + depth * depth, HISTORY_LIMIT);
         if (!(best.flags & (FLAG_CAPTURE | FLAG_PROMOTE | FLAG_EP))) update_killers(best, ply);
     }
 
