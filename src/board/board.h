@@ -91,9 +91,14 @@ class board {
     bool move_is_valid(move m) const;
     int material_balance(int colour) const;
 
+    // Whether the side to move is in check; worked out once per position.
     bool in_check() const {
-        int k = king_square(side_to_move);
-        return k >= 0 && is_attacked(k, side_to_move ^ 1);
+        int8_t& state = check_state[history_count];
+        if (state == CHECK_UNKNOWN) {
+            const int k = king_square(side_to_move);
+            state = k >= 0 && is_attacked(k, side_to_move ^ 1) ? CHECK_YES : CHECK_NO;
+        }
+        return state == CHECK_YES;
     }
 
     // --- Static exchange and the light make for the quiescence search ---
@@ -119,10 +124,9 @@ class board {
     // once per position, so that the check test after a make only has to
     // look along the line the moved piece uncovered.
     enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
-    int8_t check_state[HISTORY_SIZE + 1];
+    mutable int8_t check_state[HISTORY_SIZE + 1];
 
     bool castle_path_safe(int from, int to) const;
-    bool side_to_move_in_check();
     undo_record& save_state(move m);
     void play_on_nodes(move m, int mover);
     void finish_make(move m, int moving, int captured);

@@ -101,12 +101,6 @@ bool board::castle_path_safe(int from, int to) const {
     return true;
 }
 
-bool board::side_to_move_in_check() {
-    int8_t& state = check_state[history_count];
-    if (state == CHECK_UNKNOWN) state = in_check() ? CHECK_YES : CHECK_NO;
-    return state == CHECK_YES;
-}
-
 // A mover that was not in check and did not move its king can only have
 // uncovered a line from its king through the square it left.
 bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
@@ -163,7 +157,7 @@ bool board::make_move(move m) {
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
     const int mover = side_to_move;
-    const bool was_in_check = side_to_move_in_check();
+    const bool was_in_check = in_check();
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
     const undo_record& r = save_state(m);
@@ -213,7 +207,7 @@ bool board::make_light(move m) {
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
     const int mover = side_to_move;
-    const bool was_in_check = side_to_move_in_check();
+    const bool was_in_check = in_check();
 
     const undo_record& r = save_state(m);
     play_on_nodes(m, mover);
