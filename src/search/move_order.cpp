@@ -7,42 +7,18 @@
 
 const int piece_value[7] = {0, 100, 300, 300, 500, 900, 10000};
 
-namespace {
-
-// The exchange on a square depends on the square alone, and captures of one
-// list often share their target, so each square's exchange is worked out
-// once per list.
-class exchange_memo {
-  public:
-    explicit exchange_memo(const board& b) : b_(b) {}
-
-    // Ordering score of a capture judged by the exchange on its square: a
-    // loss-free exchange counts as a good capture.
-    int order_score(int square) {
-        const uint64_t bit = uint64_t(1) << square;
-        if (!(known_ & bit)) {
-            const int s = b_.see(square);
-            score_[square] = s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
-            known_ |= bit;
-        }
-        return score_[square];
-    }
-
-  private:
-    const board& b_;
-    uint64_t known_ = 0;
-    int score_[64];
-};
-
 // Captures of a dearer piece come first by the gain; even trades next; a
 // capture by a dearer piece is judged by the exchange on the square.
-int capture_order_score(const board& b, exchange_memo& memo, move m) {
-    const int victim = piece_value[b.squares[m.to].piece];
-    const int attacker = piece_value[b.squares[m.from].piece];
+int search::capture_order_score(move m) const {
+    const int victim = piece_value[b_->squares[m.to].piece];
+    const int attacker = piece_value[b_->squares[m.from].piece];
     if (victim > attacker) return SCORE_GOOD_CAPTURE + victim - attacker;
     if (victim == attacker) return SCORE_GOOD_CAPTURE;
-    return memo.order_score(m.to);
+    const int s = b_->see(m.to);
+    return s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
 }
+
+namespace {
 
 // En passant and promotions, in all three scorers.
 int special_score(const board& b, move m) {
@@ -115,7 +91,6 @@ bool search::pick_next(move_picker& p) {
 
 void search::score_moves(int ply, move hash_move) {
     int history_scored = 0;
-    exchange_memo memo(*b_);
     for (int i = ml_->first[ply]; i < ml_->first[ply + 1]; i++) {
         const move m = ml_->moves[i];
         int& score = ml_->scores[i];
@@ -126,7 +101,7 @@ void search::score_moves(int ply, move hash_move) {
         else if (is_special(m))
             score = special_score(*b_, m);
         else if (m.flags & FLAG_CAPTURE)
-            score = capture_order_score(*b_, memo, m);
+            score = capture_order_score(m);
         else if (m == killer1[ply])
             score = SCORE_KILLER1;
         else if (m == killer2[ply])
@@ -143,7 +118,6 @@ void search::score_moves(int ply, move hash_move) {
 // Quiescence: a victim worth less than what is still needed to reach alpha
 // is ordered by the exchange instead of by victim and attacker.
 void search::score_captures(int ply, int threshold) {
-    exchange_memo memo(*b_);
     for (int i = ml_->first[ply]; i < ml_->first[ply + 1]; i++) {
         const move m = ml_->moves[i];
         int& score = ml_->scores[i];
@@ -154,16 +128,17 @@ void search::score_captures(int ply, int threshold) {
         else {
             const int victim = piece_value[b_->squares[m.to].piece];
             const int attacker = piece_value[b_->squares[m.from].piece];
-            if (victim > attacker && victim >= threshold)
+            if (victim > attacker && victim >= threshold) {
                 score = SCORE_GOOD_CAPTURE + victim - attacker;
-            else
-                score = memo.order_score(m.to);
+            } else {
+                const int s = b_->see(m.to);
+                score = s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
+            }
         }
     }
 }
 
 int search::score_root_moves() {
-    exchange_memo memo(*b_);
     const move hash_move = tt_move(b_->key);
     for (int i = ml_->first[0]; i < ml_->first[1]; i++) {
         const move m = ml_->moves[i];
@@ -173,7 +148,7 @@ int search::score_root_moves() {
         else if (is_special(m))
             score = special_score(*b_, m);
         else if (m.flags & FLAG_CAPTURE)
-            score = capture_order_score(*b_, memo, m);
+            score = capture_order_score(m);
         else
             score = 0;
     }

@@ -108,6 +108,7 @@ class search {
     mlist* ml_ = nullptr;
     const eval* ev_ = nullptr;
 
+    int capture_order_score(move m) const;
     bool poll();
     void make_null(struct null_undo& u);
     void unmake_null(const struct null_undo& u);
