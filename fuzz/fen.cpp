@@ -38,6 +38,11 @@ struct snapshot {
     }
 };
 
+bool reaches_last_rank_unpromoted(move m, int mover) {
+    const int last_rank = mover == WHITE ? 8 : 1;
+    return (m.flags & FLAG_PAWN) && rank_of(m.to) == last_rank && !(m.flags & FLAG_PROMOTE);
+}
+
 void walk(int ply, int plies_left) {
     lists->generate_moves(*b, ply);
     for (int i = lists->first[ply]; i < lists->first[ply + 1]; i++) {
@@ -48,8 +53,10 @@ void walk(int ply, int plies_left) {
             continue;
         }
         FUZZ_CHECK(b->board_ok());
-        // A legal move never leaves the mover's own king attacked.
+        // A legal move never leaves the mover's own king attacked, and a
+        // pawn that reaches the last rank is always promoted.
         FUZZ_CHECK(!b->is_attacked(b->king_square(mover), mover ^ 1));
+        FUZZ_CHECK(!reaches_last_rank_unpromoted(lists->moves[i], mover));
         if (plies_left > 1) walk(ply + 1, plies_left - 1);
         b->unmake_move();
         FUZZ_CHECK(b->board_ok());
