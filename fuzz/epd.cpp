@@ -3,7 +3,7 @@
 // search (cut short at its first poll) chooses the move that is judged.
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
 #include <sys/stat.h>
 
 #include "chess.h"
@@ -16,10 +16,11 @@
 // Every record is searched, so the suite is kept to a few lines.
 constexpr int MAX_RECORDS = 4;
 constexpr int SUITE = 1;
+constexpr mode_t FOLDER_MODE = 0700;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     start_live_engine();
-    mkdir("epd", 0700);
+    mkdir("epd", FOLDER_MODE);
     return 0;
 }
 
