@@ -12,6 +12,9 @@ constexpr int RAY_STEP_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 constexpr int JUMP_STEP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
 constexpr int JUMP_STEP_ROW[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
 
+// By side to move: the rank of the square an en passant capture lands on.
+constexpr int EP_RANK[2] = {3, 6};
+
 constexpr char WHITE_LETTERS[] = " PNBRQK";
 constexpr char BLACK_LETTERS[] = " pnbrqk";
 
@@ -171,7 +174,9 @@ void board::set_position(const char* fen) {
         else if (*p != '8' && *p != '-')
             break;
     }
-    if (!square_ok(ep_square)) ep_square = NO_SQUARE;
+    // Only the square a pawn has just passed over can be taken en passant.
+    // Any other would let a pawn capture onto the last rank without promoting.
+    if (!square_ok(ep_square) || rank_of(ep_square) != EP_RANK[side_to_move]) ep_square = NO_SQUARE;
 
     last_move = no_move;
     compute_key();

@@ -71,6 +71,14 @@ void build_index(std::vector<book_record>& records) {
     records.shrink_to_fit();
 }
 
+// The list is pseudo-legal, and a damaged or foreign book file may name any
+// of its moves, even one that leaves the king attacked.
+bool is_legal(board& b, move m) {
+    if (!b.make_move(m)) return false;
+    b.unmake_move();
+    return true;
+}
+
 struct candidate {
     move m;
     int weight;
@@ -142,13 +150,13 @@ bool hash::book_find(book_record& query) const {
 
 // Each candidate gets a whole percentage of the total weight; the remainder
 // of the truncation belongs to nobody, so r runs over the percentages only.
-bool hash::book_pick(const board& b, const mlist& lists, int& book_misses, move* out) {
+bool hash::book_pick(board& b, const mlist& lists, int& book_misses, move* out) {
     std::vector<candidate> found;
     if (book_open()) {
         for (int i = lists.first[0]; i < lists.first[1]; i++) {
             const move m = lists.moves[i];
             book_record r = {book_key_low(b.key), book_move_key(b.key, m.from, m.to), 0, 0, 0, 0};
-            if (!book_find(r)) continue;
+            if (!book_find(r) || !is_legal(b, m)) continue;
             const int wins = b.side_to_move == WHITE ? r.white_wins : r.black_wins;
             found.push_back({m, wins + r.draws});
         }

@@ -60,9 +60,10 @@ class hash {
     void book_close();
     // Fills `query` from the record with the same key_low and move_key.
     bool book_find(book_record& query) const;
-    // Chooses among the moves of the ply-0 list of `lists` that the book
-    // holds for `b`, at random, weighted by the results for the side to move.
-    // No book move at all counts a miss in `book_misses`; book moves whose
-    // weights are all zero give no move and no miss.
-    bool book_pick(const board& b, const mlist& lists, int& book_misses, move* out);
+    // Chooses among the legal moves of the ply-0 list of `lists` that the
+    // book holds for `b`, at random, weighted by the results for the side to
+    // move. No book move at all counts a miss in `book_misses`; book moves
+    // whose weights are all zero give no move and no miss. Each candidate is
+    // made and taken back on `b`, which is left as it was.
+    bool book_pick(board& b, const mlist& lists, int& book_misses, move* out);
 };

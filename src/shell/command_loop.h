@@ -4,7 +4,10 @@
 
 enum dialect_code : int { DIALECT_CONSOLE = 0, DIALECT_XBOARD = 1, DIALECT_UCI = 2 };
 
-constexpr int LINE_BYTES = 4096;
+// A UCI "position" line lists every move of the game, so a line holds as
+// many moves as the board's history (at most six characters each) with room
+// to spare; a longer line is split.
+constexpr int LINE_BYTES = 65536;
 
 extern int dialect;
 

@@ -14,6 +14,9 @@
 // that search first, so stop and ponderhit take effect by arriving.
 #include "shell/uci.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -158,7 +161,8 @@ void apply_limits(const go_limits& g) {
         s.max_depth = g.depth;
         s.search_mode = MODE_DEPTH;
     } else if (g.mate > 0) {
-        s.max_depth = 2 * g.mate - 1;
+        // Mate in n is 2n - 1 plies; a count no search could reach stays an int.
+        s.max_depth = int(std::min<int64_t>(2 * int64_t(g.mate) - 1, INT_MAX));
         s.search_mode = MODE_DEPTH;
     }
     const int side = engine.pos.side_to_move;

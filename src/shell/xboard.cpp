@@ -27,6 +27,8 @@
 // The tail: when the game goes on and it is the engine's turn, it moves.
 #include "shell/xboard.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -152,6 +154,12 @@ void run_time(const char* line) {
     engine.srch.time_value = number_from(line, 5) * CENTISECONDS_TO_MS;
 }
 
+// The search keeps its increment in int milliseconds; a GUI or a person may
+// type any number of seconds.
+int increment_ms(int seconds) {
+    return int(std::clamp(seconds * SECONDS_TO_MS, double(INT_MIN), double(INT_MAX)));
+}
+
 // "level 40 5 0": moves per control, base minutes, increment seconds; each
 // read with atoi, so "5:30" keeps 5 minutes and "0.5" keeps 0 seconds.
 void run_level(const char* line) {
@@ -163,7 +171,7 @@ void run_level(const char* line) {
     for (int i = 0; i < 3 && w; i++, w = strtok_r(nullptr, " ", &rest)) values[i] = atoi(w);
     search& s = engine.srch;
     s.moves_per_control = values[0];
-    s.increment = int(values[2] * SECONDS_TO_MS);
+    s.increment = increment_ms(values[2]);
     s.moves_to_go = 0;
     s.time_value = values[1] * MINUTES_TO_MS;
     s.search_mode = MODE_CLOCK;

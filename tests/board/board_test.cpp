@@ -79,9 +79,24 @@ TEST_F(BoardTest, FenFieldsAndKeys) {
     EXPECT_EQ(b->side_to_move, BLACK);
     EXPECT_EQ(b->ep_square, 44);
     EXPECT_EQ(b->fifty_count, 0);
+    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 12 40");
     uint64_t black_key = b->key;
-    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 12 40");
+    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 12 40");
     EXPECT_EQ(b->key, ~black_key);
+}
+
+TEST_F(BoardTest, EnPassantSquareOnlyBehindAPawnJustMoved) {
+    b->set_position("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
+    EXPECT_EQ(b->ep_square, sq("d6"));
+    b->set_position("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1");
+    EXPECT_EQ(b->ep_square, sq("d3"));
+    // The wrong side's rank, or the last rank, where the capture would leave
+    // an unpromoted pawn on f8.
+    b->set_position("4k3/8/8/8/3Pp3/8/8/4K3 w - d3 0 1");
+    EXPECT_EQ(b->ep_square, NO_SQUARE);
+    b->set_position("3k4/4Pp2/8/8/8/8/8/4K3 w - f8 0 1");
+    EXPECT_EQ(b->ep_square, NO_SQUARE);
+    EXPECT_EQ(b->key, b->key_from_scratch());
 }
 
 TEST_F(BoardTest, RightsWithoutTheirPiecesAreDropped) {

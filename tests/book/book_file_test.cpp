@@ -282,3 +282,26 @@ TEST_F(BookFile, CountersWrapAtSixteenBits) {
     EXPECT_EQ(builder.records[0].games, 1);
     EXPECT_EQ(builder.records[0].white_wins, 1);
 }
+
+TEST_F(BookFile, OnlyLegalMovesArePicked) {
+    // White is in check from the rook on e2. The search's move list is
+    // pseudo-legal and holds Ra8, which a damaged book may name.
+    const char* fen = "4k3/8/8/8/8/8/4r3/R3K3 w Q - 0 1";
+    write_records({record_at(fen, A1, A8, 9, 0, 0)});
+    b.set_position(fen);
+    lists.generate_moves(b, 0);
+    int misses = 0;
+    move m = no_move;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(book.book_pick(b, lists, misses, &m));
+    EXPECT_EQ(misses, 1);
+    // Beside a legal move it is never chosen.
+    write_records({record_at(fen, A1, A8, 9, 0, 0), record_at(fen, E1, E2, 1, 0, 0)});
+    book.book_close();
+    b.set_position(fen);
+    for (int i = 0; i < 100; i++) {
+        ASSERT_TRUE(book.book_pick(b, lists, misses, &m));
+        EXPECT_EQ(m.to, E2);
+    }
+    testing::internal::GetCapturedStdout();
+}

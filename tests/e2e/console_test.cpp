@@ -8,6 +8,7 @@ namespace {
 using lines = std::vector<std::string>;
 
 constexpr size_t STARTUP_LINES = 3;
+constexpr size_t LONGEST_LINE = 65535;
 // Printed by the first command that sets up the engine with its book.
 const std::string NO_BOOK = "Korvel opening database: korvel.bin -- not opened";
 
@@ -111,8 +112,8 @@ TEST(Console, CarriageReturnsAreDropped) {
 }
 
 TEST(Console, OverlongLinesAreSplit) {
-    // 4095 characters make one line; what follows arrives as the next line.
-    std::string filler(4095 - 5, ' ');
+    // LONGEST_LINE characters make one line; what follows arrives as the next line.
+    std::string filler(LONGEST_LINE - 5, ' ');
     std::string line = "perft" + filler + "perft 2";
     lines out = console({line, "quit"});
     ASSERT_EQ(out.size(), 6u);

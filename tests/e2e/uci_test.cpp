@@ -100,14 +100,20 @@ TEST(Uci, MateLimitAndNoLegalMove) {
 }
 
 TEST(Uci, InfiniteAndPonderEndOnTheNextLine) {
-    for (const char* start : {"go infinite", "go ponder wtime 1000 btime 1000"}) {
+    // A mate limit far beyond any depth searches like "infinite".
+    const std::pair<const char*, const char*> searches[] = {
+        {"go infinite", "stop"},
+        {"go ponder wtime 1000 btime 1000", "ponderhit"},
+        {"go mate 2000000000", "stop"},
+    };
+    for (const auto& [start, stop] : searches) {
         uci_engine e;
         e.send("isready");
         e.read_until("readyok");
         e.send(start);
         std::string line;
         ASSERT_TRUE(e.read_line(line, 10000)); // it is thinking
-        e.send(std::string(start) == "go infinite" ? "stop" : "ponderhit");
+        e.send(stop);
         lines out = e.read_until("bestmove", 5000);
         ASSERT_FALSE(out.empty());
         EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << start;

@@ -87,14 +87,16 @@ TEST(Xboard, RefusedPositionKeepsTheBoard) {
 }
 
 TEST(Xboard, ClockLevelGivesQuickMoves) {
-    // 40 moves in 0 minutes with one second left: the budget is a few ms.
-    engine_process e;
-    for (const char* l :
-         {"xboard", "nopost", "new", "level 40 0 0", "time 100", "otim 100", "e2e4"})
-        e.send(l);
-    lines out = e.read_until("move ", 5000);
-    ASSERT_FALSE(out.empty());
-    EXPECT_TRUE(is_move_line(out.back())) << out.back();
+    // 40 moves in 0 minutes with one second left: the budget is a few ms,
+    // also with an increment too large for the clock's milliseconds.
+    for (const char* level : {"level 40 0 0", "level 40 0 9999999", "level 40 0 -9999999"}) {
+        engine_process e;
+        for (const char* l : {"xboard", "nopost", "new", level, "time 100", "otim 100", "e2e4"})
+            e.send(l);
+        lines out = e.read_until("move ", 5000);
+        ASSERT_FALSE(out.empty()) << level;
+        EXPECT_TRUE(is_move_line(out.back())) << out.back();
+    }
 }
 
 TEST(Xboard, InputDuringTheSearchMakesTheEngineMoveFirst) {

@@ -1,0 +1,88 @@
+#include "live_engine.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "chess.h"
+#include "fuzz_support.h"
+#include "search/search.h"
+#include "shell/command_loop.h"
+#include "shell/config.h"
+#include "shell/console.h"
+#include "shell/startup.h"
+#include "shell/uci.h"
+#include "shell/xboard.h"
+
+constexpr int SMALLEST_HASH_MB = 2;
+constexpr int MAX_LINES_PER_INPUT = 16;
+// With every make checked, perft 3 or a search of one poll interval takes
+// a tenth of a second; searches to a fixed depth stay below that depth.
+constexpr int MAX_PERFT_DEPTH = 2;
+constexpr int MAX_SEARCH_DEPTH = 3;
+
+namespace {
+
+// Input arriving is what ends a search early; here it "arrives" at every poll.
+void input_always_waiting() {
+    think_state = 0;
+}
+
+// "quit" ends the process in every set; "create" reads its answers from
+// standard input; a deep perft runs for minutes.
+bool line_allowed(const char* line) {
+    if (strcmp(line, "quit") == 0) return false;
+    if (dialect != DIALECT_CONSOLE) return true;
+    if (strcmp(line, "create") == 0) return false;
+    return !(strncmp(line, "perft", 5) == 0 && number_from(line, 6) > MAX_PERFT_DEPTH);
+}
+
+void dispatch(const char* line) {
+    switch (dialect) {
+    case DIALECT_XBOARD:
+        xboard_command(line);
+        break;
+    case DIALECT_UCI:
+        uci_command(line);
+        break;
+    default:
+        console_command(line);
+        break;
+    }
+}
+
+} // namespace
+
+void start_live_engine() {
+    enter_scratch_dir();
+    startup();
+    seams.poll_input = input_always_waiting;
+    hash_size_mb = SMALLEST_HASH_MB;
+    lazy_setup(true);
+}
+
+void reset_live_engine(int new_dialect) {
+    dialect = new_dialect;
+    new_game();
+    engine.srch.max_depth = MAX_SEARCH_DEPTH;
+    engine.srch.search_mode = MODE_DEPTH;
+    engine.srch.show_thinking = show_board = 1;
+    book_enabled = 1;
+    game_side = WHITE;
+    engine_side = BLACK;
+    game_over = 0;
+    think_state = abort_search = 0;
+}
+
+void run_command_lines(const uint8_t* data, size_t size) {
+    size_t at = 0;
+    for (int n = 0; n < MAX_LINES_PER_INPUT && at < size; n++) {
+        const std::string line = next_line(data, size, at);
+        if (line_allowed(line.c_str())) dispatch(line.c_str());
+        think_state = 0; // as the command loop leaves it after a command
+        search& s = engine.srch;
+        if (s.search_mode == MODE_DEPTH && s.max_depth > MAX_SEARCH_DEPTH)
+            s.max_depth = MAX_SEARCH_DEPTH;
+        FUZZ_CHECK(engine.pos.board_ok());
+    }
+}
