@@ -11,13 +11,12 @@
 #include "shell/config.h"
 #include "shell/console.h"
 #include "shell/startup.h"
-#include "shell/uci.h"
 #include "shell/xboard.h"
 
 constexpr int SMALLEST_HASH_MB = 2;
 constexpr int MAX_LINES_PER_INPUT = 16;
-// With every make checked, perft 3 or a search of one poll interval takes
-// a tenth of a second; searches to a fixed depth stay below that depth.
+// With every make checked, perft 3 takes a tenth of a second; searches to a
+// fixed depth stay below that depth, timed ones end at their first poll.
 constexpr int MAX_PERFT_DEPTH = 2;
 constexpr int MAX_SEARCH_DEPTH = 3;
 
@@ -35,20 +34,6 @@ bool line_allowed(const char* line) {
     if (dialect != DIALECT_CONSOLE) return true;
     if (strcmp(line, "create") == 0) return false;
     return !(strncmp(line, "perft", 5) == 0 && number_from(line, 6) > MAX_PERFT_DEPTH);
-}
-
-void dispatch(const char* line) {
-    switch (dialect) {
-    case DIALECT_XBOARD:
-        xboard_command(line);
-        break;
-    case DIALECT_UCI:
-        uci_command(line);
-        break;
-    default:
-        console_command(line);
-        break;
-    }
 }
 
 } // namespace
@@ -78,7 +63,7 @@ void run_command_lines(const uint8_t* data, size_t size) {
     size_t at = 0;
     for (int n = 0; n < MAX_LINES_PER_INPUT && at < size; n++) {
         const std::string line = next_line(data, size, at);
-        if (line_allowed(line.c_str())) dispatch(line.c_str());
+        if (line_allowed(line.c_str())) dispatch_line(line.c_str());
         think_state = 0; // as the command loop leaves it after a command
         search& s = engine.srch;
         if (s.search_mode == MODE_DEPTH && s.max_depth > MAX_SEARCH_DEPTH)

@@ -7,7 +7,13 @@
 #include "search/search.h"
 #include "search/tt.h"
 
-constexpr int POLL_INTERVAL = 8093; // nodes between two looks at the clock and the input
+// Nodes between two looks at the clock and the input. The fuzz build looks
+// far more often, so that its timed searches end after a few hundred nodes.
+#ifdef KORVEL_POLL_INTERVAL
+constexpr int POLL_INTERVAL = KORVEL_POLL_INTERVAL;
+#else
+constexpr int POLL_INTERVAL = 8093;
+#endif
 constexpr int MAX_SEARCH_PLY = 62;
 constexpr int FIFTY_MOVE_PLIES = 100;
 constexpr int NULL_MOVE_MIN_DEPTH = 3;

@@ -41,6 +41,10 @@ void read_and_dispatch() {
     char line[LINE_BYTES];
     memset(line, 0, sizeof line);
     if (!read_line(line, LINE_BYTES)) exit(0); // end of input
+    dispatch_line(line);
+}
+
+void dispatch_line(const char* line) {
     switch (dialect) {
     case DIALECT_XBOARD:
         xboard_command(line);

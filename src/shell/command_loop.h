@@ -13,4 +13,6 @@ extern int dialect;
 
 void command_loop();
 void read_and_dispatch();
+// Hands one line to the command set of the active dialect.
+void dispatch_line(const char* line);
 int input_waiting();

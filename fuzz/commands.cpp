@@ -1,5 +1,6 @@
-// Command lines in the console set; the lines "xboard" and "uci" switch sets on the way, as at a
-// terminal.
+// Command lines in one command set, as a GUI or a person sends them: built
+// once per set, with FUZZ_DIALECT naming it. In the console set the lines
+// "xboard" and "uci" switch sets on the way, as at a terminal.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    reset_live_engine(DIALECT_CONSOLE);
+    reset_live_engine(FUZZ_DIALECT);
     run_command_lines(data, size);
     return 0;
 }
