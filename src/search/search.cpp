@@ -190,8 +190,23 @@ int search::think() {
         if ((seams.uci_dialect && seams.uci_dialect()) || show_thinking)
             print_thinking(v, recorded, nodes);
     }
+    // Stopped inside the first iteration's first move (a crowded position
+    // and a clock near zero): the engine must still play a legal move.
+    if (best_move == no_move && abort_search) {
+        best_move = pv[0] = first_legal_root_move();
+        pv[1] = ponder_move = no_move;
+    }
     final_move = best_move;
     return best_score;
+}
+
+move search::first_legal_root_move() {
+    for (int i = ml_->first[0]; i < ml_->first[1]; i++) {
+        if (!b_->make_move(ml_->moves[i])) continue;
+        b_->unmake_move();
+        return ml_->moves[i];
+    }
+    return no_move;
 }
 
 void search::print_thinking(int score, int depth, int64_t nodes_done) const {

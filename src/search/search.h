@@ -81,6 +81,7 @@ class search {
     // Chooses a move for the attached position; returns its score.
     int think();
     int search_root(int alpha, int beta, int depth, bool root_in_check);
+    move first_legal_root_move();
     int search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,
                     pv_line& line_out);
     int quiesce(int alpha, int beta, int ply);

@@ -246,6 +246,22 @@ TEST_F(ThinkTest, StoppedSearchKeepsTheLastCompletedIteration) {
     }
 }
 
+// Eight queens a side: the first move of the first iteration alone outlasts
+// one poll interval, so a stop at the first poll leaves no searched move.
+TEST_F(ThinkTest, StopInsideTheFirstIterationStillGivesALegalMove) {
+    seams.poll_input = input_after_polls;
+    set("1k6/qqqqqqqq/rrbbnn2/8/8/RRBBNN2/QQQQQQQQ/1K6 w - - 0 1");
+    polls_left = 1;
+    s->search_mode = MODE_INFINITE;
+    s->think();
+    EXPECT_EQ(abort_search, 1);
+    EXPECT_EQ(final_move, s->best_move);
+    EXPECT_EQ(s->pv[0], s->best_move);
+    EXPECT_EQ(s->ponder_move, no_move);
+    ASSERT_NE(find(coordinates(s->best_move)), no_move);
+    EXPECT_TRUE(b->make_move(s->best_move));
+}
+
 TEST_F(ThinkTest, BookIsAskedUntilThreeMisses) {
     seams.book_pick = fake_book;
     set(START);
