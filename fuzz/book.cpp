@@ -20,26 +20,14 @@ constexpr unsigned PICK_SEED = 1;
 
 namespace {
 
-std::unique_ptr<board> b;
-std::unique_ptr<mlist> lists;
 std::unique_ptr<hash> book;
-
-bool generated(move m) {
-    for (int i = lists->first[0]; i < lists->first[1]; i++)
-        if (lists->moves[i] == m) return true;
-    return false;
-}
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enter_scratch_dir();
-    init_key_table();
-    b = std::make_unique<board>();
-    lists = std::make_unique<mlist>();
+    start_board_target();
     book = std::make_unique<hash>();
     book->file_name = BOOK_FILE;
-    lists->first[0] = 0;
     return 0;
 }
 
@@ -49,15 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(book->book_open());
     FUZZ_CHECK(book->book_size == size / BOOK_RECORD_BYTES);
     srand(PICK_SEED);
-    b->set_position(START_FEN);
+    target_board->set_position(START_FEN);
     int misses = 0;
     for (int ply = 0; ply < BOOK_PLIES; ply++) {
-        lists->generate_moves(*b, 0);
+        target_lists->generate_moves(*target_board, 0);
         move m;
-        if (!book->book_pick(*b, *lists, misses, &m)) break;
+        if (!book->book_pick(*target_board, *target_lists, misses, &m)) break;
         FUZZ_CHECK(generated(m));
-        FUZZ_CHECK(b->make_move(m));
-        FUZZ_CHECK(b->board_ok());
+        FUZZ_CHECK(target_board->make_move(m));
+        FUZZ_CHECK(target_board->board_ok());
     }
     return 0;
 }

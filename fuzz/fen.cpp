@@ -15,9 +15,6 @@ constexpr int WALK_PLIES = 2;
 
 namespace {
 
-std::unique_ptr<board> b;
-std::unique_ptr<mlist> lists;
-
 // Everything a make and its unmake must leave as it was.
 struct snapshot {
     uint64_t key;
@@ -44,42 +41,39 @@ bool reaches_last_rank_unpromoted(move m, int mover) {
 }
 
 void walk(int ply, int plies_left) {
-    lists->generate_moves(*b, ply);
-    for (int i = lists->first[ply]; i < lists->first[ply + 1]; i++) {
-        const snapshot before(*b);
-        const int mover = b->side_to_move;
-        if (!b->make_move(lists->moves[i])) {
-            FUZZ_CHECK(before.same(*b));
+    target_lists->generate_moves(*target_board, ply);
+    for (int i = target_lists->first[ply]; i < target_lists->first[ply + 1]; i++) {
+        const snapshot before(*target_board);
+        const int mover = target_board->side_to_move;
+        if (!target_board->make_move(target_lists->moves[i])) {
+            FUZZ_CHECK(before.same(*target_board));
             continue;
         }
-        FUZZ_CHECK(b->board_ok());
+        FUZZ_CHECK(target_board->board_ok());
         // A legal move never leaves the mover's own king attacked, and a
         // pawn that reaches the last rank is always promoted.
-        FUZZ_CHECK(!b->is_attacked(b->king_square(mover), mover ^ 1));
-        FUZZ_CHECK(!reaches_last_rank_unpromoted(lists->moves[i], mover));
+        FUZZ_CHECK(!target_board->is_attacked(target_board->king_square(mover), mover ^ 1));
+        FUZZ_CHECK(!reaches_last_rank_unpromoted(target_lists->moves[i], mover));
         if (plies_left > 1) walk(ply + 1, plies_left - 1);
-        b->unmake_move();
-        FUZZ_CHECK(b->board_ok());
-        FUZZ_CHECK(before.same(*b));
+        target_board->unmake_move();
+        FUZZ_CHECK(target_board->board_ok());
+        FUZZ_CHECK(before.same(*target_board));
     }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    enter_scratch_dir();
-    init_key_table();
-    b = std::make_unique<board>();
-    lists = std::make_unique<mlist>();
+    start_board_target();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string fen = first_line(data, size);
     if (position_problem(fen.c_str())) return 0;
-    b->set_position(fen.c_str());
-    FUZZ_CHECK(b->board_ok());
-    lists->first[0] = 0;
+    target_board->set_position(fen.c_str());
+    FUZZ_CHECK(target_board->board_ok());
+    target_lists->first[0] = 0;
     walk(0, WALK_PLIES);
     return 0;
 }

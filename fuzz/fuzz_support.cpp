@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "board/key_table.h"
+#include "chess.h"
 #include "shell/command_loop.h"
 
 namespace {
@@ -19,6 +21,9 @@ void remove_scratch_dir() {
 }
 
 } // namespace
+
+std::unique_ptr<board> target_board;
+std::unique_ptr<mlist> target_lists;
 
 void fuzz_failure(const char* condition, const char* file, int line) {
     fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
@@ -55,4 +60,20 @@ void write_file(const char* name, const uint8_t* data, size_t size) {
     if (size > 0 && fwrite(data, 1, size, f) != size)
         fuzz_failure("file written", __FILE__, __LINE__);
     fclose(f);
+}
+
+void start_board_target() {
+    enter_scratch_dir();
+    init_key_table();
+    target_board = std::make_unique<board>();
+    target_lists = std::make_unique<mlist>();
+    target_lists->first[0] = 0;
+    target_board->set_position(START_FEN);
+}
+
+bool generated(move m) {
+    target_lists->generate_moves(*target_board, 0);
+    for (int i = target_lists->first[0]; i < target_lists->first[1]; i++)
+        if (target_lists->moves[i] == m) return true;
+    return false;
 }

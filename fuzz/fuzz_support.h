@@ -4,7 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "board/board.h"
+#include "movegen/mlist.h"
 
 // A broken invariant is a finding: libFuzzer keeps the input that caused it.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -26,3 +30,14 @@ std::string first_line(const uint8_t* data, size_t size);
 
 // Writes the bytes to the file in the working directory, replacing it.
 void write_file(const char* name, const uint8_t* data, size_t size);
+
+// The position and move lists of the targets that work on one board, too
+// large for the stack: made by start_board_target.
+extern std::unique_ptr<board> target_board;
+extern std::unique_ptr<mlist> target_lists;
+
+// The scratch folder, the key table and a board in the start position.
+void start_board_target();
+
+// True when the generator gives the move in the board's current position.
+bool generated(move m);
