@@ -11,53 +11,38 @@ namespace {
 
 constexpr int PLY = 3;
 
-struct order_case {
-    const char* fen;
-    const char* move;
-    int score;
-};
-
-// Scores of full-width nodes, with no stored move, line, killers or history.
-const order_case ORDER_CASES[] = {
-    {"4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1", "e4d5", 40800},  // pawn takes queen
-    {"4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", 40000},   // undefended pawn
-    {"4k3/8/8/3r4/8/8/8/3RK3 w - - 0 1", "d1d5", 40000},   // even trade
-    {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", 19900}, // defended pawn: 20000 + see
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", 40800},  // quiet promotions
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8r", 40400},  //
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8b", 40200},  //
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8n", 40200},  //
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7d8q", 40400},  // promotion taking a rook
-    {"3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7d8n", 40400},  //
-    {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 40000},  // en passant
-};
-
 } // namespace
 
-TEST_F(SearchTest, OrderingScoresOfCapturesAndPromotions) {
-    for (const order_case& c : ORDER_CASES) {
-        set(c.fen);
-        ml->first[PLY] = 0;
-        ml->generate_moves(*b, PLY);
-        s->score_moves(PLY, no_move);
-        EXPECT_EQ(score_of(PLY, find(c.move)), c.score) << c.fen << " " << c.move;
-    }
-}
-
-TEST_F(SearchTest, OrderingScoresOfStoredLineAndKillerMoves) {
-    set("4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1");
-    const move hash = find("d1d2"), line_move = find("d1d5");
-    const move killer_a = find("e1e2"), killer_b = find("e1f2");
+// Stored move, then the line's move, a winning capture, killers, and a
+// capture that loses material behind them; quiet moves score 0.
+TEST_F(SearchTest, OrderingPlacesEachKindOfMove) {
+    set("4k3/8/2p5/3p3n/8/8/8/3QK3 w - - 0 1");
+    const move hash = find("d1d2"), line_move = find("d1a4"), qxn = find("d1h5");
+    const move qxp = find("d1d5"), killer_a = find("e1e2"), killer_b = find("e1f2");
     s->pv[PLY] = line_move;
     s->killer1[PLY] = killer_a;
     s->killer2[PLY] = killer_b;
     ml->first[PLY] = 0;
     ml->generate_moves(*b, PLY);
     s->score_moves(PLY, hash);
-    EXPECT_EQ(score_of(PLY, hash), 50001);
-    EXPECT_EQ(score_of(PLY, line_move), 50000);
-    EXPECT_EQ(score_of(PLY, killer_a), 30001);
-    EXPECT_EQ(score_of(PLY, killer_b), 30000);
+    EXPECT_GT(score_of(PLY, hash), score_of(PLY, line_move));
+    EXPECT_GT(score_of(PLY, line_move), score_of(PLY, qxn));
+    EXPECT_GT(score_of(PLY, qxn), score_of(PLY, killer_a));
+    EXPECT_GT(score_of(PLY, killer_a), score_of(PLY, killer_b));
+    EXPECT_GT(score_of(PLY, killer_b), score_of(PLY, qxp)) << "the queen is lost for a pawn";
+    EXPECT_GT(score_of(PLY, qxp), 0);
+    EXPECT_EQ(score_of(PLY, find("d1c1")), 0);
+
+    // Promotions, quiet or taking, and en passant are ordered with the captures.
+    set("3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1");
+    ml->generate_moves(*b, PLY);
+    s->score_moves(PLY, no_move);
+    EXPECT_GT(score_of(PLY, find("e7e8q")), score_of(PLY, find("e7e8n")));
+    EXPECT_GT(score_of(PLY, find("e7d8n")), score_of(PLY, killer_a));
+    set("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
+    ml->generate_moves(*b, PLY);
+    s->score_moves(PLY, no_move);
+    EXPECT_GT(score_of(PLY, find("e5d6")), score_of(PLY, killer_a));
 }
 
 // Only the first four quiet moves in generation order are scored by
@@ -99,20 +84,6 @@ TEST_F(SearchTest, RootScoresIgnoreKillersAndHistory) {
     EXPECT_EQ(score_of(0, stored), 50000);
     EXPECT_EQ(score_of(0, find("d1d5")), 40000);
     EXPECT_EQ(score_of(0, quiet), 0);
-}
-
-TEST_F(SearchTest, KillerUpdates) {
-    const move a = {12, 20, 0, 0}, c = {52, 44, 0, 0};
-    s->update_killers(a, PLY);
-    EXPECT_EQ(s->killer1[PLY], a);
-    EXPECT_EQ(s->killer2[PLY], no_move);
-    s->update_killers(a, PLY);
-    EXPECT_EQ(s->killer1[PLY], a);
-    EXPECT_EQ(s->killer2[PLY], no_move);
-    s->update_killers(c, PLY);
-    EXPECT_EQ(s->killer1[PLY], c);
-    EXPECT_EQ(s->killer2[PLY], a);
-    EXPECT_EQ(s->killer1[PLY + 1], no_move);
 }
 
 // A move that ends a node inside the window becomes a killer; one that
