@@ -146,14 +146,6 @@ TEST_F(BookFile, WeightsFollowTheResultsOfTheSideToMove) {
     EXPECT_EQ(misses, 0);
 }
 
-TEST_F(BookFile, EqualThirdsShareNinetyNinePercent) {
-    write_records({record_at(START, E2, E4, 1, 0, 0), record_at(START, D2, D4, 1, 0, 0),
-                   record_at(START, G1, F3, 0, 0, 1)});
-    int misses = 0;
-    std::vector<int> counts = pick_counts(START, &misses);
-    for (int to : {E4, D4, F3}) EXPECT_NEAR(counts[to] / double(PICKS), 1 / 3.0, 0.02);
-}
-
 TEST_F(BookFile, MissesCountOnlyWhenNoMoveIsInTheBook) {
     write_records({record_at(START, G1, F3, 0, 9, 0)});
     b.set_position(START);

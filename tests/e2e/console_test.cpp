@@ -54,21 +54,6 @@ TEST(Console, PostAndNopostSwitchTheDiagram) {
     EXPECT_EQ(console({"nopost", "post", "display"}), START_DIAGRAM);
 }
 
-TEST(Console, SetboardShowsTheNewPosition) {
-    lines out = console({"setboard 4k3/8/8/8/8/8/8/4K2R w K - 0 1"});
-    lines expected = {"",
-                      " .  .  .  .  k  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  .  .  .  . ",
-                      " .  .  .  .  K  .  .  R ",
-                      ""};
-    EXPECT_EQ(out, expected);
-}
-
 TEST(Console, UnusablePositionsAreRefusedAndThePositionStays) {
     const char* bad[] = {
         "sb 8/8/8/8/8/8/8/8 w - -",           // no kings

@@ -98,12 +98,6 @@ const poll_case CAPPED_POLL_CASES[] = {
 };
 constexpr double CAP_MS = 12000;
 
-bool input_arrived = false;
-
-void fake_input() {
-    if (input_arrived) think_state = 0;
-}
-
 } // namespace
 
 void expect_poll(search& srch, const poll_case& c, double cap) {
@@ -120,21 +114,4 @@ void expect_poll(search& srch, const poll_case& c, double cap) {
 TEST_F(SearchTest, PollAnswersByModeAndElapsedTime) {
     for (const poll_case& c : POLL_CASES) expect_poll(*s, c, 1e9);
     for (const poll_case& c : CAPPED_POLL_CASES) expect_poll(*s, c, CAP_MS);
-}
-
-// Waiting input stops every kind of search at the next poll.
-TEST_F(SearchTest, InputStopsEverySearch) {
-    seams.poll_input = fake_input;
-    for (int mode : {MODE_DEPTH, MODE_FIXED_TIME, MODE_CLOCK, MODE_INFINITE, MODE_UCI_CLOCK}) {
-        s->search_mode = mode;
-        s->time_budget = 1e9;
-        s->moves_to_go = 30;
-        search_start_ms = now_ms();
-        think_state = 1;
-        input_arrived = false;
-        EXPECT_FALSE(s->time_is_up()) << mode;
-        input_arrived = true;
-        EXPECT_TRUE(s->time_is_up()) << mode;
-    }
-    input_arrived = false;
 }
