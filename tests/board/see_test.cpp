@@ -51,21 +51,6 @@ TEST_F(StaticExchange, UnattackedSquaresCostNothing) {
     EXPECT_EQ(see("7k/8/4p3/3P4/8/8/8/7K w - - 0 1", D5), -100);
 }
 
-// One attacker per direction, looking through the pieces the walk passes
-// over; pawns bear on the square only from their own side.
-TEST_F(StaticExchange, AttackerWalk) {
-    EXPECT_EQ(collect("7k/8/8/8/8/8/3Q4/3R3K w - - 0 1", D5, WHITE), std::vector<int>{900})
-        << "the rook behind the queen is not counted";
-    EXPECT_EQ(collect("7k/8/8/8/3P4/8/8/3R3K w - - 0 1", D5, WHITE), std::vector<int>{500})
-        << "an own pawn on the file is looked through";
-    EXPECT_EQ(collect("7k/8/8/8/3n4/8/8/3R3K w - - 0 1", D5, WHITE), std::vector<int>{})
-        << "an enemy piece ends the direction";
-    EXPECT_EQ(collect("7k/8/8/8/2P1P3/8/8/7K w - - 0 1", D5, WHITE), (std::vector<int>{100, 100}));
-    EXPECT_EQ(collect("7k/8/8/8/2P1P3/8/8/7K w - - 0 1", D5, BLACK), std::vector<int>{});
-    EXPECT_EQ(collect("7k/3q4/1n6/8/2p5/8/8/7K w - - 0 1", D5, BLACK), (std::vector<int>{300, 900}))
-        << "a Black pawn below the square does not bear on it";
-}
-
 // Eight ray attackers, eight knights and two pawns: the longest list.
 TEST_F(StaticExchange, EighteenAttackersFitTheList) {
     const char* crowded = "7k/1QN1NQ2/1N1K1N2/Q6R/1NP1PN2/1BN1NB2/8/3R4 b - - 0 1";

@@ -45,32 +45,6 @@ TEST_F(SearchTest, OrderingPlacesEachKindOfMove) {
     EXPECT_GT(score_of(PLY, find("e5d6")), score_of(PLY, killer_a));
 }
 
-// Only the first four quiet moves in generation order are scored by
-// history; the later ones keep 0 however large their history.
-TEST_F(SearchTest, HistoryScoresOnlyTheFirstFourQuietMoves) {
-    set("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    ml->first[PLY] = 0;
-    const int n = ml->generate_moves(*b, PLY);
-    ASSERT_GE(n, 20);
-    for (int i = 0; i < n; i++) s->history_table[ml->moves[i].from][ml->moves[i].to] = 10 * (i + 1);
-    s->score_moves(PLY, no_move);
-    for (int i = 0; i < n; i++)
-        EXPECT_EQ(ml->scores[i], i < 4 ? 10000 + 10 * (i + 1) : 0) << coordinates(ml->moves[i]);
-}
-
-// Quiescence: a victim worth less than what alpha still needs is ordered
-// by the exchange instead (here an undefended knight: no loss).
-TEST_F(SearchTest, QuiescenceOrderingFollowsTheThreshold) {
-    set("4k3/8/8/3n4/4P3/8/8/4K3 w - - 0 1");
-    ml->first[PLY] = 0;
-    ml->generate_captures(*b, PLY);
-    const move pxn = find("e4d5");
-    s->score_captures(PLY, 100);
-    EXPECT_EQ(score_of(PLY, pxn), 40200);
-    s->score_captures(PLY, 301);
-    EXPECT_EQ(score_of(PLY, pxn), 40000);
-}
-
 TEST_F(SearchTest, RootScoresIgnoreKillersAndHistory) {
     set("4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1");
     const move stored = find("e1f1");

@@ -17,11 +17,8 @@ constexpr const char* VARIED[] = {
     "r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3",
     "r3r1k1/pp3pbp/1qp3p1/2B5/2BP2b1/Q1n2N2/P4PPP/3R1K1R b - - 1 18",
     "8/8/1p1r1k2/p1pPN1p1/P3KnP1/1P6/8/3R4 b - - 5 54",
-    "5k2/7R/4P2p/5K2/p1r2P1p/8/8/8 b - - 0 1",
     "8/2P5/8/8/8/2k5/8/K7 w - - 0 1",
-    "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1",
     "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1",
-    "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1",
 };
 
 bool uci_on() {
