@@ -1,6 +1,6 @@
-// The terms whose rules are easy to get wrong one file or one colour off:
-// passed pawns, rook files and mobility. Their weights are pinned by the
-// bench signature and their colour handling by the evaluation's symmetry tests.
+// The pawn and rook terms whose rules are easy to get one file off: passed
+// pawns and rook files. The weights are pinned by the bench signature and
+// the colour handling by the evaluation's symmetry tests.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -67,17 +67,6 @@ TEST_F(Terms, RookFilesAndPassedPawnSupport) {
     EXPECT_EQ(rooks("k3R3/8/8/4P3/8/8/8/7K w - - 0 1").end, 0) << "in front of the passer";
     EXPECT_LT(rooks("k7/8/8/4P3/8/8/8/4r2K w - - 0 1").end, 0) << "Black rook behind it";
     EXPECT_LT(rooks("k3r3/4p3/8/8/8/8/8/7K w - - 0 1").end, 0) << "behind a Black passer";
-}
-
-TEST_F(Terms, MobilityCountsReachableSquares) {
-    b->set_position("k7/8/8/8/3B4/8/8/7K w - - 0 1");
-    EXPECT_EQ(piece_mobility(*b, BISHOP, 35, WHITE), 7); // thirteen squares
-    b->set_position("k7/8/5P2/8/3B4/8/1n6/7K w - - 0 1");
-    EXPECT_EQ(piece_mobility(*b, BISHOP, 35, WHITE), 4) << "own f6 stops, enemy b2 counts: nine";
-    b->set_position("8/8/8/8/8/2k5/8/N6K w - - 0 1");
-    EXPECT_EQ(piece_mobility(*b, KNIGHT, A1, WHITE), 0) << "the enemy king's square counts";
-    b->set_position("7k/8/8/8/8/8/P7/Rn5K w - - 0 1");
-    EXPECT_EQ(piece_mobility(*b, ROOK, A1, WHITE), -2) << "own pawn blocks, enemy knight counts";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Generation order, the capture list, the legal filter and the root sort.
+// Generation order, the capture list and the legal filter.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -79,22 +79,4 @@ TEST_F(MoveGen, LegalFilterInCheck) {
         b->unmake_move();
     }
     EXPECT_EQ(n, 4); // Kd1? no (f3 covers d2, e1 neighbours): e2, f1, f2 and d1
-}
-
-TEST_F(MoveGen, RootSortIsStable) {
-    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1");
-    ml->first[0] = 0;
-    ml->first[1] = 4;
-    const move a{1, 2, 0, 0}, bb{3, 4, 0, 0}, c{5, 6, 0, 0}, d{7, 8, 0, 0};
-    const move in[4] = {a, bb, c, d};
-    const int scores[4] = {5, 9, 9, 1};
-    for (int i = 0; i < 4; i++) {
-        ml->moves[i] = in[i];
-        ml->scores[i] = scores[i];
-    }
-    ml->sort_root_moves();
-    EXPECT_EQ(ml->moves[0], bb);
-    EXPECT_EQ(ml->moves[1], c);
-    EXPECT_EQ(ml->moves[2], a);
-    EXPECT_EQ(ml->moves[3], d);
 }

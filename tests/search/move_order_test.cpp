@@ -1,5 +1,5 @@
-// Ordering scores, killers, the selection step, and the picker handing out
-// every move of a node exactly once, the stored move first.
+// The order of a node's moves by kind, and the picker handing out every move
+// of a node exactly once, the stored move first.
 #include <algorithm>
 #include <vector>
 
@@ -43,48 +43,6 @@ TEST_F(SearchTest, OrderingPlacesEachKindOfMove) {
     ml->generate_moves(*b, PLY);
     s->score_moves(PLY, no_move);
     EXPECT_GT(score_of(PLY, find("e5d6")), score_of(PLY, killer_a));
-}
-
-TEST_F(SearchTest, RootScoresIgnoreKillersAndHistory) {
-    set("4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1");
-    const move stored = find("e1f1");
-    const move quiet = find("e1e2");
-    tt_store(0, 0, 5, b->key, BOUND_LOWER, stored);
-    s->killer1[0] = quiet;
-    s->history_table[quiet.from][quiet.to] = 999;
-    ml->first[0] = 0;
-    ml->generate_moves(*b, 0);
-    EXPECT_EQ(s->score_root_moves(), ml->first[1]);
-    EXPECT_EQ(score_of(0, stored), 50000);
-    EXPECT_EQ(score_of(0, find("d1d5")), 40000);
-    EXPECT_EQ(score_of(0, quiet), 0);
-}
-
-// A move that ends a node inside the window becomes a killer; one that
-// fails high does not.
-TEST_F(SearchTest, OnlyExactResultsTeachKillersAndHistory) {
-    set("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
-    s->search_node(-MATE, MATE, 1, PLY, false, 0, line);
-    ASSERT_NE(line[0], no_move);
-    EXPECT_EQ(s->killer1[PLY], line[0]);
-    EXPECT_EQ(s->history_table[line[0].from][line[0].to], 1);
-    s->reset_search();
-    s->search_node(-MATE, -30000, 1, PLY, false, 0, line);
-    EXPECT_EQ(s->killer1[PLY], no_move);
-}
-
-TEST_F(SearchTest, SelectBestKeepsTheFirstMaximum) {
-    const move m0 = {1, 2, 0, 0}, m1 = {3, 4, 0, 0}, m2 = {5, 6, 0, 0};
-    ml->first[PLY] = 100;
-    set_list(PLY, {{m0, 5}, {m1, 9}, {m2, 9}});
-    s->select_best(100, PLY);
-    EXPECT_EQ(ml->moves[100], m1);
-    EXPECT_EQ(ml->scores[100], 9);
-    EXPECT_EQ(ml->moves[101], m0);
-    EXPECT_EQ(ml->scores[101], 5);
-    s->select_best(101, PLY);
-    EXPECT_EQ(ml->moves[101], m2);
-    EXPECT_EQ(ml->moves[102], m0);
 }
 
 namespace {

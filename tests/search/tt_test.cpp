@@ -102,29 +102,6 @@ TEST_F(TranspositionTable, DepthsOutsideTheInfoFieldAreClamped) {
     EXPECT_TRUE(tt_probe(KEY, 255, 0).hit);
 }
 
-TEST_F(TranspositionTable, SameAgeKeepsDeeperAndTighterEntries) {
-    tt_next_age();
-    tt_store(0, 100, 6, KEY, BOUND_LOWER, no_move);
-
-    tt_store(0, 200, 6, KEY, BOUND_UPPER, MOVE_A); // looser bound: only the move is filled in
-    tt_result r = tt_probe(KEY, 6, 0);
-    EXPECT_EQ(r.score, 100);
-    EXPECT_EQ(r.bound, BOUND_LOWER);
-    EXPECT_EQ(r.best, MOVE_A);
-
-    tt_store(0, 300, 6, KEY, BOUND_UPPER, MOVE_B); // the move is kept once set
-    EXPECT_EQ(tt_move(KEY), MOVE_A);
-    tt_store(0, 300, 5, KEY, BOUND_EXACT, MOVE_B); // shallower
-    EXPECT_EQ(tt_probe(KEY, 5, 0).score, 100);
-    tt_store(0, 300, 2, OTHER_KEY, BOUND_EXACT, MOVE_B); // another position, shallower
-    EXPECT_EQ(tt_move(KEY), MOVE_A);
-
-    tt_store(0, 400, 6, KEY, BOUND_LOWER, no_move); // replaces, erasing the move
-    r = tt_probe(KEY, 6, 0);
-    EXPECT_EQ(r.score, 400);
-    EXPECT_EQ(r.best, no_move);
-}
-
 TEST_F(TranspositionTable, AnOlderGenerationAlwaysYields) {
     tt_next_age();
     tt_store(0, 100, 10, KEY, BOUND_EXACT, MOVE_A);
