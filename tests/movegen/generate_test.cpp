@@ -38,16 +38,6 @@ TEST_F(MoveGen, StartPositionOrder) {
     EXPECT_EQ(ml->first[1], ml->first[0]);
 }
 
-TEST_F(MoveGen, PromotionsAndCaptures) {
-    b->set_position("r1n1k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
-    ml->generate_moves(*b, 0);
-    EXPECT_EQ(list(0).substr(0, 108), "b7b8Q/10 b7b8R/10 b7b8B/10 b7b8N/10 b7a8Q/11 b7a8R/11 "
-                                      "b7a8B/11 b7a8N/11 b7c8Q/11 b7c8R/11 b7c8B/11 b7c8N/11 ");
-    b->set_position("r1n5/1P6/8/8/8/8/8/k3K3 w - - 0 1");
-    EXPECT_EQ(ml->generate_captures(*b, 0), 3);
-    EXPECT_EQ(list(0), "b7b8Q/10 b7a8Q/11 b7c8Q/11 ");
-}
-
 // The quiescence search's capture list leaves en passant out.
 TEST_F(MoveGen, EnPassant) {
     // An en passant square with no pawn that could have passed gives nothing.
