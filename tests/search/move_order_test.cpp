@@ -11,6 +11,11 @@ namespace {
 
 constexpr int PLY = 3;
 
+std::vector<uint32_t> sorted(std::vector<uint32_t> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
 } // namespace
 
 // Stored move, then the line's move, a winning capture, killers, and a
@@ -44,15 +49,6 @@ TEST_F(SearchTest, OrderingPlacesEachKindOfMove) {
     s->score_moves(PLY, no_move);
     EXPECT_GT(score_of(PLY, find("e5d6")), score_of(PLY, killer_a));
 }
-
-namespace {
-
-std::vector<uint32_t> sorted(std::vector<uint32_t> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-} // namespace
 
 class PickerTest : public SearchTest {
   protected:
