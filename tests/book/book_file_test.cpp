@@ -223,15 +223,6 @@ TEST_F(BookFile, ADirectoryIsNotABook) {
     EXPECT_FALSE(book.book_loaded);
 }
 
-TEST_F(BookFile, CountersWrapAtSixteenBits) {
-    book_builder builder;
-    book_record r = record_at(START, E2, E4, 1, 0, 0);
-    for (int i = 0; i < 65537; i++) builder.add_book_record(r);
-    ASSERT_EQ(builder.records.size(), 1u);
-    EXPECT_EQ(builder.records[0].games, 1);
-    EXPECT_EQ(builder.records[0].white_wins, 1);
-}
-
 TEST_F(BookFile, OnlyLegalMovesArePicked) {
     // White is in check from the rook on e2. The search's move list is
     // pseudo-legal and holds Ra8, which a damaged book may name.
