@@ -1,16 +1,26 @@
 #include "book/book_builder.h"
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+// A counter of the file stops at its largest value: wrapping would turn the
+// most played moves of a large game collection into the least weighted.
+uint16_t add_saturating(uint16_t counter, int amount) {
+    return uint16_t(std::min(int(counter) + amount, int(UINT16_MAX)));
+}
+
+} // namespace
 
 void book_builder::add_book_record(const book_record& r) {
     auto found = slot_of_pair.find(book_pair(r));
     if (found != slot_of_pair.end()) {
-        // 16-bit counters wrap, as they do in the file.
         book_record& slot = records[found->second];
-        slot.games = uint16_t(slot.games + 1);
-        slot.white_wins = uint16_t(slot.white_wins + r.white_wins);
-        slot.black_wins = uint16_t(slot.black_wins + r.black_wins);
-        slot.draws = uint16_t(slot.draws + r.draws);
+        slot.games = add_saturating(slot.games, 1);
+        slot.white_wins = add_saturating(slot.white_wins, r.white_wins);
+        slot.black_wins = add_saturating(slot.black_wins, r.black_wins);
+        slot.draws = add_saturating(slot.draws, r.draws);
         return;
     }
     if (records.size() >= BOOK_CAPACITY) return;

@@ -223,6 +223,20 @@ TEST_F(BookFile, ADirectoryIsNotABook) {
     EXPECT_FALSE(book.book_loaded);
 }
 
+// A move met in more games than a counter holds keeps the largest count;
+// wrapping would leave the most played move with almost no weight.
+TEST_F(BookFile, CountersStopAtTheirLargestValue) {
+    book_builder builder;
+    const book_record win = record_at(START, E2, E4, 1, 0, 0);
+    const book_record draw = record_at(START, E2, E4, 0, 0, 1);
+    for (int i = 0; i < 65537; i++) builder.add_book_record(win);
+    builder.add_book_record(draw);
+    ASSERT_EQ(builder.records.size(), 1u);
+    EXPECT_EQ(builder.records[0].games, 65535);
+    EXPECT_EQ(builder.records[0].white_wins, 65535);
+    EXPECT_EQ(builder.records[0].draws, 1);
+}
+
 TEST_F(BookFile, OnlyLegalMovesArePicked) {
     // White is in check from the rook on e2. The search's move list is
     // pseudo-legal and holds Ra8, which a damaged book may name.
