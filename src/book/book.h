@@ -11,7 +11,7 @@
 
 constexpr int BOOK_RECORD_BYTES = 16;
 
-// Counters are 16-bit in the file and wrap.
+// Counters are 16-bit in the file; book creation stops them at 65535.
 struct book_record {
     uint32_t key_low;  // low half of the position key before the move
     uint32_t move_key; // from * 64 + to in bits 20..31, key bits 32..51 below
