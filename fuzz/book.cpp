@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "board/board.h"
-#include "board/key_table.h"
 #include "book/book.h"
 #include "chess.h"
 #include "fuzz_support.h"

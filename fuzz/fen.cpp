@@ -4,10 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "board/board.h"
-#include "board/key_table.h"
 #include "fuzz_support.h"
 #include "movegen/mlist.h"
 

@@ -4,11 +4,9 @@
 // and take back cleanly.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "board/board.h"
-#include "board/key_table.h"
 #include "chess.h"
 #include "fuzz_support.h"
 #include "movegen/mlist.h"
