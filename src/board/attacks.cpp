@@ -61,16 +61,20 @@ bool board::move_is_valid(move m) const {
     const square_node& to = squares[m.to];
     if (from.piece == EMPTY || from.colour != mover) return false;
 
+    // A stored move comes from another position that shared the key's bits:
+    // its flags and promotion piece must be the ones the generator gives a
+    // move of this piece, or make_move would update the wrong tables.
     if (m.flags & FLAG_CASTLE) {
+        if (m.flags != FLAG_CASTLE || m.promote != 0) return false;
         const castling* c = castling_to(m.to);
         if (!c || castled[mover] || !(castle_rights & c->right)) return false;
         return castle_path_safe(m.from, m.to);
     }
-    if (m.flags & FLAG_PROMOTE) return false;
+    if ((m.flags & FLAG_PROMOTE) || m.promote != 0) return false;
 
     const int forward = mover == WHITE ? N : S;
     if (m.flags & FLAG_EP) {
-        if (from.piece != PAWN || m.to != ep_square || to.piece != EMPTY) return false;
+        if (m.flags != EP_FLAGS || from.piece != PAWN || m.to != ep_square || to.piece != EMPTY) return false;
         if (from.ray[forward + 1] != &to && from.ray[(forward + 7) % 8] != &to) return false;
         const square_node* victim = to.ray[forward ^ 4];
         return victim && victim->piece == PAWN && victim->colour == (mover ^ 1);
@@ -84,6 +88,7 @@ bool board::move_is_valid(move m) const {
         return one->ray[forward] == &to && to.piece == EMPTY && m.from / 8 == double_row &&
                m.flags == (FLAG_PAWN | FLAG_DOUBLE);
     }
+    if (m.flags & (FLAG_PAWN | FLAG_DOUBLE)) return false;
     if (m.flags & FLAG_CAPTURE) {
         if (to.piece == EMPTY || to.piece == KING || to.colour == mover) return false;
     } else if (to.piece != EMPTY) {

@@ -233,6 +233,11 @@ const char* position_problem(const char* fen) {
             side_total += n;
         }
         if (side_total > 16) return "more than 16 pieces of one colour";
+        // Every pawn may still promote to the same type, and a row has room
+        // for no more than PIECE_SLOTS pieces.
+        for (int type = KNIGHT; type <= QUEEN; type++)
+            if (by_type[type] + by_type[PAWN] > PIECE_SLOTS)
+                return "too many pieces of one type and colour once its pawns promote";
     }
     if (counts[WHITE][KING] != 1 || counts[BLACK][KING] != 1)
         return "there must be exactly one king of each colour";

@@ -31,6 +31,8 @@ constexpr uint8_t FLAG_DOUBLE = 0x04;
 constexpr uint8_t FLAG_PROMOTE = 0x08;
 constexpr uint8_t FLAG_CASTLE = 0x10;
 constexpr uint8_t FLAG_EP = 0x20;
+// An en passant capture carries all three.
+constexpr uint8_t EP_FLAGS = FLAG_EP | FLAG_PAWN | FLAG_CAPTURE;
 
 // A move packed into 32 bits: from | to << 8 | promote << 16 | flags << 24.
 struct move {

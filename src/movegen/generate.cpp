@@ -34,7 +34,7 @@ template <int C> void pawn_moves(const board& b, const square_node& from, append
         const square_node* victim = ep.ray[R::BEHIND];
         if (victim && victim->piece == PAWN && victim->colour == (C ^ 1) &&
             (from.ray[R::CAPTURE_H] == &ep || from.ray[R::CAPTURE_A] == &ep))
-            out.add(f, b.ep_square, 0, FLAG_EP | FLAG_PAWN | FLAG_CAPTURE);
+            out.add(f, b.ep_square, 0, EP_FLAGS);
     }
 }
 

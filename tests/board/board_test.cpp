@@ -199,3 +199,39 @@ TEST_F(BoardTest, StoredMoveValidity) {
     b->set_position("4k3/8/8/3r4/4P3/8/8/4K3 w - - 0 1");
     EXPECT_FALSE(b->move_is_valid(mv("e4", "d5", 0x03))); // pawn captures never
 }
+
+// A stored move whose flags belong to another piece would make make_move
+// update the wrong tables: only the generator's flags for the piece pass.
+TEST_F(BoardTest, StoredMoveFlagsMustFitThePiece) {
+    b->set_position("4k3/8/8/3pP3/8/8/8/Q3K3 w - d6 0 1");
+    EXPECT_TRUE(b->move_is_valid(mv("e5", "d6", EP_FLAGS)));
+    EXPECT_FALSE(b->move_is_valid(mv("e5", "d6", FLAG_EP)));
+    EXPECT_FALSE(b->move_is_valid(mv("e5", "d6", FLAG_EP | FLAG_CAPTURE)));
+    EXPECT_TRUE(b->move_is_valid(mv("e1", "e2", 0)));
+    EXPECT_FALSE(b->move_is_valid(mv("e1", "e2", FLAG_PAWN)));
+    EXPECT_FALSE(b->move_is_valid(mv("a1", "a3", FLAG_PAWN | FLAG_DOUBLE)));
+    EXPECT_FALSE(b->move_is_valid(mv("a1", "a2", 0, QUEEN)));
+    EXPECT_TRUE(b->move_is_valid(mv("e5", "e6", FLAG_PAWN)));
+    EXPECT_FALSE(b->move_is_valid(mv("e5", "e6", FLAG_PAWN, KNIGHT)));
+    b->set_position("4k3/8/8/8/8/8/8/4K2R w K - 0 1");
+    EXPECT_FALSE(b->move_is_valid(mv("e1", "g1", FLAG_CASTLE | FLAG_PAWN)));
+}
+
+// Every pawn may still promote to one type, so a side's pawns and pieces of
+// a type must fit its row together: no position set up may overflow it.
+TEST_F(BoardTest, PromotionsNeverOverflowARow) {
+    const char* crowded = "8/PPP5/8/4k3/8/7N/8/NNNNNNNK w - - 0 1";
+    EXPECT_STREQ(position_problem(crowded),
+                 "too many pieces of one type and colour once its pawns promote");
+    EXPECT_EQ(position_problem("8/PP6/8/4k3/8/7N/8/NNNNNNNK w - - 0 1"), nullptr);
+    EXPECT_EQ(position_problem("4k3/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1"), nullptr);
+    // With two pawns the last knight still finds a slot.
+    b->set_position("8/PP6/8/4k3/8/7N/8/NNNNNNNK w - - 0 1");
+    ASSERT_TRUE(b->make_move(mv("a7", "a8", FLAG_PAWN | FLAG_PROMOTE, KNIGHT)));
+    ASSERT_TRUE(b->make_move(mv("e5", "e6", 0)));
+    ASSERT_TRUE(b->make_move(mv("b7", "b8", FLAG_PAWN | FLAG_PROMOTE, KNIGHT)));
+    EXPECT_EQ(b->piece_count(KNIGHT, WHITE), PIECE_SLOTS);
+    int listed = 0;
+    for (int slot = 0; slot < PIECE_SLOTS; slot++) listed += b->white_pieces[KNIGHT][slot] >= 0;
+    EXPECT_EQ(listed, PIECE_SLOTS);
+}
