@@ -130,6 +130,8 @@ int search::think() {
         time_budget = UNLIMITED_MS;
         break;
     }
+    // An analysis runs until it is told to stop, whatever depth was asked.
+    if (depth_cap > 0 && search_mode != MODE_INFINITE) max_depth = std::min(max_depth, depth_cap);
 
     poll_count = 0;
     int alpha = -MATE, beta = MATE;
@@ -138,8 +140,11 @@ int search::think() {
     ml_->first[0] = 0;
     ml_->generate_moves(*b_, 0);
 
+    // An infinite or pondering search must not answer before it is told to
+    // stop, so it never plays from the book.
     move book = no_move;
-    if (book_misses < MAX_BOOK_MISSES && seams.book_pick && seams.book_pick(&book)) {
+    if (search_mode != MODE_INFINITE && book_misses < MAX_BOOK_MISSES && seams.book_pick &&
+        seams.book_pick(&book)) {
         best_move = book;
         ponder_move = no_move;
         best_score = best_depth = 0;

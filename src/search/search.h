@@ -58,6 +58,9 @@ class search {
     double time_cap = 0;    // ms a clock search may never pass, overrun included
     double time_value = 0;  // ms: fixed time per move, or the engine's clock
     int max_depth = DEFAULT_DEPTH;
+    // Plies that also bound the timed searches (xboard "sd" beside a clock,
+    // UCI "go depth" with a clock); 0 for none. The clock still rules.
+    int depth_cap = 0;
     // Legal moves made in this search; an endless analysis passes 2^31.
     int64_t nodes = 0;
     int history_table[64][64];

@@ -155,8 +155,11 @@ go_limits read_go_words(const char* line) {
     return g;
 }
 
+// A depth or mate limit beside a clock or a move time bounds the search
+// without switching the clock off.
 void apply_limits(const go_limits& g) {
     search& s = engine.srch;
+    s.depth_cap = 0;
     if (g.depth > 0) {
         s.max_depth = g.depth;
         s.search_mode = MODE_DEPTH;
@@ -165,6 +168,7 @@ void apply_limits(const go_limits& g) {
         s.max_depth = int(std::min<int64_t>(2 * int64_t(g.mate) - 1, INT_MAX));
         s.search_mode = MODE_DEPTH;
     }
+    if (g.depth > 0 || g.mate > 0) s.depth_cap = s.max_depth;
     const int side = engine.pos.side_to_move;
     const int clock = g.time[side];
     const int inc = g.inc[side] > 0 ? g.inc[side] : 0;

@@ -8,8 +8,8 @@
 //   new         exact     new game, the engine plays Black
 //   force       exact     the engine plays neither side                +
 //   go          exact     the engine plays the side to move, now
-//   undo        exact     take back one move                           +
-//   remove      exact     take back two moves                          +
+//   undo        exact     take back one move
+//   remove      exact     take back two moves
 //   post        exact     show the board and the thinking              +
 //   nopost      exact     show neither                                 +
 //   display     exact     show the position                            +
@@ -18,13 +18,16 @@
 //   time        prefix 4  the engine's clock in centiseconds           +
 //   otim        prefix 4  nothing: the opponent's clock is not used    +
 //   level       prefix 5  moves per control, base minutes, increment   +
-//   setboard    prefix 8  set the position from character 9            +
-//   sb          prefix 2  set the position from character 3            +
+//   setboard    prefix 8  set the position from character 9
+//   sb          prefix 2  set the position from character 3
 //   protover    prefix 8  version 2 gets the feature line              +
 //   quit        exact     end the program
 //   anything else: a move in coordinate text
 //
 // The tail: when the game goes on and it is the engine's turn, it moves.
+// Taking moves back and setting a position only change the board (and whose
+// turn it is): the engine moves after "go" or the opponent's move, never
+// because a take-back left its colour to move.
 #include "shell/xboard.h"
 
 #include <algorithm>
@@ -45,6 +48,8 @@ constexpr double CENTISECONDS_TO_MS = 10.0;
 constexpr double SECONDS_TO_MS = 1000.0;
 constexpr double MINUTES_TO_MS = 60000.0;
 constexpr int FIFTY_MOVE_PLIES = 100;
+// Two squares and a promotion letter; what follows is not read.
+constexpr size_t MOVE_WORD_BYTES = 6;
 constexpr int REPETITIONS_FOR_DRAW = 2; // earlier occurrences: the third time the position stands
 
 int game_side = WHITE;
@@ -101,8 +106,10 @@ void run_result(const char*) {
     think_state = 0;
 }
 
+// A new game drops the depth limit of the last one, as GUIs expect.
 void run_new(const char*) {
     new_game();
+    engine.srch.depth_cap = 0;
     game_side = WHITE;
     engine_side = BLACK;
     game_over = 0;
@@ -145,9 +152,12 @@ void run_st(const char* line) {
     engine.srch.search_mode = MODE_FIXED_TIME;
 }
 
+// Beside a clock or a time per move the depth only bounds the search: a GUI
+// sends "sd" after "level", and the clock must still be kept.
 void run_sd(const char* line) {
-    engine.srch.max_depth = number_from(line, 3);
-    engine.srch.search_mode = MODE_DEPTH;
+    search& s = engine.srch;
+    s.max_depth = s.depth_cap = number_from(line, 3);
+    if (s.search_mode != MODE_CLOCK && s.search_mode != MODE_FIXED_TIME) s.search_mode = MODE_DEPTH;
 }
 
 void run_time(const char* line) {
@@ -218,17 +228,25 @@ const command COMMANDS[] = {
     {"white", EXACT, run_nothing, true},  {"black", EXACT, run_nothing, true},
     {"hint", EXACT, run_nothing, true},   {"result", PREFIX, run_result, false},
     {"new", EXACT, run_new, false},       {"force", EXACT, run_force, true},
-    {"go", EXACT, run_go, false},         {"undo", EXACT, run_undo, true},
-    {"remove", EXACT, run_remove, true},  {"post", EXACT, run_post, true},
+    {"go", EXACT, run_go, false},         {"undo", EXACT, run_undo, false},
+    {"remove", EXACT, run_remove, false}, {"post", EXACT, run_post, true},
     {"nopost", EXACT, run_nopost, true},  {"display", EXACT, run_display, true},
     {"st", PREFIX, run_st, true},         {"sd", PREFIX, run_sd, true},
     {"time", PREFIX, run_time, true},     {"otim", PREFIX, run_nothing, true},
-    {"level", PREFIX, run_level, true},   {"setboard", PREFIX, run_setboard, true},
-    {"sb", PREFIX, run_sb, true},         {"protover", PREFIX, run_protover, true},
+    {"level", PREFIX, run_level, true},   {"setboard", PREFIX, run_setboard, false},
+    {"sb", PREFIX, run_sb, false},        {"protover", PREFIX, run_protover, true},
     {"quit", EXACT, run_quit, false},
 };
 
-// The square named by a file letter and a rank digit, or -1.
+// File letter - 'a' + 8 * (8 - rank digit), whatever the two characters are:
+// the number that tells a malformed square (a message) from a word that is
+// no move at all (none).
+int square_number(const char* text) {
+    return (text[0] - 'a') + 8 * (8 - (text[1] - '0'));
+}
+
+// The square named by a file letter and a rank digit, or -1; only these
+// find a move, so "E2" never stands for another square.
 int square_at(const char* text) {
     if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return NO_SQUARE;
     return (text[0] - 'a') + 8 * (8 - (text[1] - '0'));
@@ -266,14 +284,18 @@ void xboard_command(const char* line) {
 }
 
 int parse_and_play_user_move(const char* text) {
-    if (strlen(text) < 4) return 0;
-    const int from = square_at(text);
-    if (from == NO_SQUARE) return 0;
-    const int to = square_at(text + 2);
-    const int promote = promotion_of(text[4]);
+    // Characters past the end of a short word read as NUL.
+    char word[MOVE_WORD_BYTES] = {};
+    memcpy(word, text, std::min(strlen(text), sizeof word - 1));
+    const int from_number = square_number(word), to_number = square_number(word + 2);
+    // Not even the shape of two squares: not taken for a move, so no message.
+    if (from_number < 0 || from_number > 63 || to_number < 0) return 0;
+    const int from = square_at(word);
+    const int to = square_at(word + 2);
+    const int promote = promotion_of(word[4]);
     move m = no_move;
     engine.lists.generate_moves(engine.pos, 0);
-    if (to == NO_SQUARE || engine.lists.find_move(from, to, promote, &m) < 0) {
+    if (from == NO_SQUARE || to == NO_SQUARE || engine.lists.find_move(from, to, promote, &m) < 0) {
         printf("illegal move...(1)\n");
         return 0;
     }

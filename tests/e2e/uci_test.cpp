@@ -1,6 +1,8 @@
 // UCI transcripts through the pipe, as a GUI sends them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "e2e/engine_process.h"
 
 namespace {
@@ -138,4 +140,31 @@ TEST(Uci, GoWithoutIsreadySetsUpFirst) {
     ASSERT_GE(out.size(), 3u);
     EXPECT_EQ(out[1], "hash table size = 16 Mb");
     EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << out.back();
+}
+
+// A depth beside a clock bounds the search without switching the clock off.
+TEST(Uci, DepthBesideAClockKeepsTheClock) {
+    uci_engine e;
+    e.send("position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+    const auto start = std::chrono::steady_clock::now();
+    lines out = go(e, "go depth 9 wtime 1000 btime 1000");
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << out.back();
+    EXPECT_LT(took.count(), 2.0);
+
+    e.send("position startpos");
+    for (const char* command :
+         {"go depth 5 wtime 600000 btime 600000", "go movetime 60000 depth 5"}) {
+        out = go(e, command);
+        ASSERT_GE(out.size(), 2u) << command;
+        EXPECT_TRUE(starts_with(out[out.size() - 2], "info depth 4 ")) << out[out.size() - 2];
+    }
+}
+
+// Move words in a "moves" list: no message for what is not two squares at
+// all, "illegal move...(1)" for squares off the board.
+TEST(Uci, MalformedMoveWordsInTheMoveList) {
+    EXPECT_EQ(uci({"position startpos moves e2e9 hello"}), lines{});
+    EXPECT_EQ(uci({"position startpos moves E2E4"}), lines{"illegal move...(1)"});
 }

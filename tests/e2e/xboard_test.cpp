@@ -1,6 +1,11 @@
 // xboard transcripts through the pipe, as a GUI sends them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+
 #include "e2e/engine_process.h"
 
 namespace {
@@ -21,6 +26,25 @@ lines xboard(const lines& commands) {
 
 bool is_move_line(const std::string& l) {
     return l.rfind("move ", 0) == 0 && l.size() >= 9;
+}
+
+// The deepest iteration among the thinking lines ("  4     35 ..."), or 0.
+int deepest_thinking_line(const lines& out) {
+    int deepest = 0;
+    for (const std::string& l : out)
+        if (l.size() > 3 && isdigit(static_cast<unsigned char>(l[2])))
+            deepest = std::max(deepest, atoi(l.substr(0, 3).c_str()));
+    return deepest;
+}
+
+// Sends the lines and waits for the engine's move; the lines read and the
+// seconds it took.
+std::pair<lines, double> timed_move(engine_process& e, const lines& commands) {
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& l : commands) e.send(l);
+    lines out = e.read_until("move ", 30000);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return {out, took.count()};
 }
 
 } // namespace
@@ -106,4 +130,56 @@ TEST(Xboard, InputDuringTheSearchMakesTheEngineMoveFirst) {
     lines out = e.read_until("move ", 10000);
     ASSERT_FALSE(out.empty());
     EXPECT_TRUE(is_move_line(out.back())) << out.back();
+}
+
+// Taking moves back and setting a position never start the engine's move,
+// even when they leave its colour to move; "go" or the opponent's move does.
+TEST(Xboard, TakeBacksAndSetboardWaitForGo) {
+    EXPECT_EQ(xboard({"new", "e2e4", "g1f3", "undo", "remove", "go"}),
+              (lines{"move d7d5", "move d5e4", "move d7d5"}));
+    EXPECT_EQ(xboard({"new", "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+                      "go"}),
+              lines{"move d7d5"});
+    EXPECT_EQ(xboard({"new", "sb rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"}),
+              lines{});
+}
+
+// A word that does not have the shape of two squares is no move and gets no
+// message; two squares that name no square of the board get one, and never
+// stand for another square.
+TEST(Xboard, MalformedMoveWords) {
+    EXPECT_EQ(xboard({"force", "E2E4", "e2e9", "hello", "e2"}),
+              (lines{"illegal move...(1)", "Error (unknown command):E2E4",
+                     "Error (unknown command):e2e9", "Error (unknown command):hello",
+                     "illegal move...(1)", "Error (unknown command):e2"}));
+}
+
+// "sd" after "level" bounds the depth and keeps the clock: with one second
+// left the move comes at once, not after a nine-ply search.
+TEST(Xboard, DepthLimitBesideAClockKeepsTheClock) {
+    engine_process e;
+    auto [out, seconds] = timed_move(
+        e, {"xboard", "protover 2", "new", "force",
+            "setboard r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+            "level 40 1 0", "sd 9", "time 100", "otim 6000", "go"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(is_move_line(out.back())) << out.back();
+    EXPECT_LT(seconds, 2.0);
+
+    // With plenty of time the depth still bounds it: the iterations below it.
+    engine_process capped;
+    std::tie(out, seconds) =
+        timed_move(capped, {"xboard", "post", "new", "level 40 5 0", "sd 5", "time 30000", "go"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(is_move_line(out.back())) << out.back();
+    EXPECT_EQ(deepest_thinking_line(out), 4);
+}
+
+// Without a clock "sd" is the depth mode; a new game drops the limit.
+TEST(Xboard, DepthLimitAloneAndAfterANewGame) {
+    engine_process e;
+    auto [out, seconds] = timed_move(e, {"xboard", "post", "sd 5", "go"});
+    EXPECT_EQ(deepest_thinking_line(out), 4);
+    std::tie(out, seconds) = timed_move(e, {"new", "st 1", "go"});
+    EXPECT_GT(deepest_thinking_line(out), 4);
 }
