@@ -1,10 +1,10 @@
 #include "book/book.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+#include "book/regular_file.h"
 
 // Records decoded per read while a book is loaded.
 constexpr int LOAD_CHUNK_RECORDS = 4096;
@@ -26,21 +26,6 @@ void write_u32(uint8_t* p, uint32_t v) {
 void write_u16(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);
     p[1] = uint8_t(v >> 8);
-}
-
-// Only regular files: a directory opens for reading on some systems and
-// then reports a meaningless length.
-FILE* open_book_file(const char* name, long long* length) {
-    if (!name) return nullptr;
-    FILE* f = fopen(name, "rb");
-    if (!f) return nullptr;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        fclose(f);
-        return nullptr;
-    }
-    *length = st.st_size;
-    return f;
 }
 
 // Reads up to `count` whole records; a short read keeps what arrived.
@@ -114,7 +99,7 @@ hash::~hash() = default;
 bool hash::book_open() {
     if (book_loaded) return true;
     long long length = 0;
-    FILE* f = open_book_file(file_name, &length);
+    FILE* f = open_regular_file(file_name, "rb", &length);
     if (!f) {
         if (!missing_reported)
             printf("Korvel opening database: %s -- not opened\n", file_name ? file_name : "");
@@ -155,6 +140,8 @@ bool hash::book_pick(board& b, const mlist& lists, int& book_misses, move* out) 
     if (book_open()) {
         for (int i = lists.first[0]; i < lists.first[1]; i++) {
             const move m = lists.moves[i];
+            // The four promotions of a pawn share one record; it stands for the queen.
+            if ((m.flags & FLAG_PROMOTE) && m.promote != QUEEN) continue;
             book_record r = {book_key_low(b.key), book_move_key(b.key, m.from, m.to), 0, 0, 0, 0};
             if (!book_find(r) || !is_legal(b, m)) continue;
             const int wins = b.side_to_move == WHITE ? r.white_wins : r.black_wins;

@@ -2,15 +2,20 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "book/book_builder.h"
+#include "book/regular_file.h"
 #include "chess.h"
 #include "shell/input.h"
 #include "shell/pgn_reader.h"
+#include "shell/platform.h"
 
 // An answer is one line of at most this many characters.
 constexpr int ANSWER_BYTES = 1024;
 constexpr int LOWEST_MIN_ELO = 1000;
+// Added to the book's name for the file the new book is written to first.
+constexpr const char* TEMPORARY_SUFFIX = ".tmp";
 
 namespace {
 
@@ -36,6 +41,30 @@ void ask_settings(hash& settings) {
     printf("Draw games %s included\n", settings.include_draws ? "are" : "are not");
 }
 
+// A book is replaced only by a complete new one: the records go to a file
+// beside it, which takes the book's name once it is whole. A PGN file that
+// could not be read to its end, or that gave no record, leaves the book as it
+// was. Returns the number of records written.
+int replace_book(const pgn_summary& games, const book_builder& builder, const char* pgn_name,
+                 const char* book_name) {
+    if (games.read_failed) {
+        printf("error reading file: %s; %s left as it was\n", pgn_name, book_name);
+        return 0;
+    }
+    if (builder.records.empty()) {
+        printf("no book moves found; %s left as it was\n", book_name);
+        return 0;
+    }
+    const std::string temporary = std::string(book_name) + TEMPORARY_SUFFIX;
+    int n = builder.write_book(temporary.c_str());
+    if (n > 0 && !replace_file(temporary.c_str(), book_name)) {
+        printf("error writing file \"%s\".\n", book_name);
+        n = 0;
+    }
+    if (n == 0) remove(temporary.c_str());
+    return n;
+}
+
 } // namespace
 
 bool create_book() {
@@ -43,7 +72,7 @@ bool create_book() {
     printf("Give number of moves deep, not plies,\nto records for each games in the file.\n\n");
     char pgn_name[ANSWER_BYTES];
     ask("1) PGN file name with full path: ", pgn_name);
-    FILE* pgn = fopen(pgn_name, "r");
+    FILE* pgn = open_regular_file(pgn_name, "r");
     if (!pgn) {
         printf("cannot open file: %s\n", pgn_name);
         return false;
@@ -55,10 +84,12 @@ bool create_book() {
     engine.book.book_close();
     book_builder builder;
     printf("new empty book created\n");
-    read_pgn_games(pgn, engine.book, builder);
+    const pgn_summary games = read_pgn_games(pgn, engine.book, builder);
     fclose(pgn);
-    const int n = builder.write_book(book_name);
+    printf("games read: %d, used: %d, skipped: %d, cut short: %d\n", games.games, games.accepted,
+           games.games - games.accepted, games.broken);
+    const int n = replace_book(games, builder, pgn_name, book_name);
     printf("n = %d\n", n);
     printf("Done.\n");
-    return true;
+    return n > 0;
 }

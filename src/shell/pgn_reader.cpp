@@ -119,6 +119,7 @@ class pgn_reader {
         std::string line;
         while (read_text_line(pgn, line)) read_line(line.c_str());
         if (phase_ != NO_GAME) finish_game();
+        summary_.read_failed = ferror(pgn) != 0;
         return summary_;
     }
 

@@ -9,9 +9,10 @@
 #include "book/book_builder.h"
 
 struct pgn_summary {
-    int games = 0;    // games found, accepted or not
-    int accepted = 0; // games whose moves were replayed
-    int broken = 0;   // games cut short by a move or position that is not legal
+    int games = 0;            // games found, accepted or not
+    int accepted = 0;         // games whose moves were replayed
+    int broken = 0;           // games cut short by a move or position that is not legal
+    bool read_failed = false; // the file could not be read to its end
 };
 
 // Takes both the export layout and the looser import layout: comments,

@@ -49,3 +49,7 @@ void* library_symbol(void* library, const char* name) {
 void library_close(void* library) {
     dlclose(library);
 }
+
+bool replace_file(const char* from, const char* to) {
+    return rename(from, to) == 0;
+}

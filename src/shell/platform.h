@@ -1,6 +1,6 @@
 // The few calls that depend on the operating system: whether standard input
-// is a terminal, a non-blocking test for bytes waiting on it, and dynamic
-// libraries.
+// is a terminal, a non-blocking test for bytes waiting on it, dynamic
+// libraries, and replacing a file.
 #pragma once
 
 #include <cstddef>
@@ -21,3 +21,7 @@ void* library_open(const char* path);
 // Address of the exported name, null when the library lacks it.
 void* library_symbol(void* library, const char* name);
 void library_close(void* library);
+
+// Puts the file `from` in the place of `to` in one step, replacing any file
+// of that name, so a reader finds either the old file or the new one.
+bool replace_file(const char* from, const char* to);

@@ -223,3 +223,21 @@ TEST(BookCreation, AnnotatedMatchGamesBuildToTheEnd) {
     EXPECT_EQ(b.output.find("illegal"), std::string::npos);
     EXPECT_GT(b.records.size(), 10000u);
 }
+
+// A file that fails part way must not pass for a short one: the book it
+// would give is cut, so the dialogue keeps the old book.
+TEST(BookCreation, AReadErrorIsReported) {
+    FILE* text = tmpfile();
+    ASSERT_NE(text, nullptr);
+    fputs("[Result \"1-0\"]\n\n1. e4 e5 1-0\n", text);
+    rewind(text);
+    EXPECT_FALSE(build_from(text, settings_of(5)).summary.read_failed);
+    fclose(text);
+    // A stream opened only for writing fails its first read.
+    const std::string name = testing::TempDir() + "korvel_write_only.pgn";
+    FILE* write_only = fopen(name.c_str(), "w");
+    ASSERT_NE(write_only, nullptr);
+    EXPECT_TRUE(build_from(write_only, settings_of(5)).summary.read_failed);
+    fclose(write_only);
+    remove(name.c_str());
+}

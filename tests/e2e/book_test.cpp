@@ -2,6 +2,7 @@
 // engine says about the book file it is configured with.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -12,6 +13,7 @@ namespace {
 using lines = std::vector<std::string>;
 
 constexpr size_t STARTUP_LINES = 3;
+constexpr size_t BOOK_RECORD_BYTES_IN_FILE = 16;
 
 // Two games; the second is a draw, and a comment word would not parse as a move.
 const std::string GAMES = "[White \"A\"]\n[Result \"1-0\"]\n[WhiteElo \"2400\"]\n\n"
@@ -32,9 +34,32 @@ lines after_startup(const lines& out) {
     return lines(out.begin() + STARTUP_LINES, out.end());
 }
 
-size_t file_size(const std::string& path) {
+std::string file_content(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {}).size();
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+size_t file_size(const std::string& path) {
+    return file_content(path).size();
+}
+
+bool has_line(const lines& out, const std::string& text) {
+    for (const std::string& l : out)
+        if (l.find(text) != std::string::npos) return true;
+    return false;
+}
+
+// Lines that arrive within the time, none of them waited for.
+lines lines_within(engine_process& e, int ms) {
+    lines out;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    std::string l;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !e.read_line(l, int(left.count()))) return out;
+        out.push_back(l);
+    }
 }
 
 } // namespace
@@ -54,12 +79,13 @@ TEST(BookDialogue, CreateWritesTheBookAndTheEngineGoesOn) {
           "5) Include DRAW games (1 = YES, 0 = NO):  0", "Draw games are not included",
           "new empty book created",
           // The bar turns once per move number of the accepted game.
-          "|\r \rn = 2", "Done.", "perft(1): 20"})
+          "|\r \rgames read: 2, used: 1, skipped: 1, cut short: 0", "n = 2", "Done.",
+          "perft(1): 20"})
         expected.push_back(line);
     ASSERT_GE(out.size(), expected.size());
     EXPECT_EQ(lines(out.begin(), out.begin() + expected.size()), expected);
     EXPECT_EQ(e.wait_exit(), 0);
-    EXPECT_EQ(file_size(e.directory() + "/small.bin"), 2u * 16u);
+    EXPECT_EQ(file_size(e.directory() + "/small.bin"), 2u * BOOK_RECORD_BYTES_IN_FILE);
 }
 
 TEST(BookDialogue, IllegalMovesAndMissingFilesDoNotEndTheProgram) {
@@ -68,15 +94,10 @@ TEST(BookDialogue, IllegalMovesAndMissingFilesDoNotEndTheProgram) {
     lines out = after_startup(run_engine(
         {"create", "nosuch.pgn", "create", "broken.pgn", "out.bin", "5", "0", "1", "perft 1"},
         {{"broken.pgn", broken}}));
-    auto has = [&](const std::string& text) {
-        for (const std::string& l : out)
-            if (l.find(text) != std::string::npos) return true;
-        return false;
-    };
-    EXPECT_TRUE(has("cannot open file: nosuch.pgn"));
-    EXPECT_TRUE(has("illegal move: Ke4"));
-    EXPECT_TRUE(has("n = 4"));
-    EXPECT_TRUE(has("perft(1): 20"));
+    EXPECT_TRUE(has_line(out, "cannot open file: nosuch.pgn"));
+    EXPECT_TRUE(has_line(out, "illegal move: Ke4"));
+    EXPECT_TRUE(has_line(out, "n = 4"));
+    EXPECT_TRUE(has_line(out, "perft(1): 20"));
 }
 
 TEST(BookDialogue, EndOfInputInTheDialogueEndsTheProgram) {
@@ -118,4 +139,62 @@ TEST(BookPlay, GoFromTheStartPlaysTheBookMove) {
     EXPECT_EQ(out[out.size() - 2], " P  P  P  P  .  P  P  P ");
     // A book move is played without a search, so no thinking line ("  3     55 ...").
     for (const std::string& l : out) EXPECT_FALSE(l.size() > 3 && isdigit(l[2])) << l;
+}
+
+// A PGN name that is no readable file, or a file that gives no book move,
+// leaves the existing book untouched; a good one replaces it whole.
+TEST(BookDialogue, BadInputLeavesTheBookAsItWas) {
+    const std::string old_book(BOOK_RECORD_BYTES_IN_FILE, '\x07');
+    engine_process e({{"keep.bin", old_book},
+                      {"folder/inside.txt", "x"},
+                      {"notes.txt", "Korvel is a chess engine.\nIt reads games.\n"},
+                      {"games.pgn", GAMES}});
+    for (const char* answer :
+         {"create", "folder", "create", "notes.txt", "keep.bin", "5", "0", "1"})
+        e.send(answer);
+    lines out = e.read_until("Done.");
+    EXPECT_TRUE(has_line(out, "cannot open file: folder"));
+    EXPECT_TRUE(has_line(out, "games read: 1, used: 1, skipped: 0, cut short: 1"));
+    EXPECT_TRUE(has_line(out, "no book moves found; keep.bin left as it was"));
+    EXPECT_TRUE(has_line(out, "n = 0"));
+    EXPECT_EQ(file_content(e.directory() + "/keep.bin"), old_book);
+
+    for (const char* answer : {"create", "games.pgn", "keep.bin", "2", "0", "1"}) e.send(answer);
+    out = e.read_until("Done.");
+    EXPECT_TRUE(has_line(out, "n = 6"));
+    EXPECT_EQ(file_size(e.directory() + "/keep.bin"), 6u * BOOK_RECORD_BYTES_IN_FILE);
+    EXPECT_EQ(file_size(e.directory() + "/keep.bin.tmp"), 0u); // none left behind
+}
+
+// An infinite or pondering search ends only on "stop" or "ponderhit", also
+// in a position the book knows: the answer never comes before.
+TEST(BookPlay, InfiniteAndPonderSearchesDoNotPlayFromTheBook) {
+    const std::pair<const char*, const char*> searches[] = {
+        {"go infinite", "stop"},
+        {"go ponder wtime 60000 btime 60000", "ponderhit"},
+    };
+    for (const auto& [start, end] : searches) {
+        engine_process e({{"games.pgn", GAMES}, {"korvel.cfg", "openings mine.bin\n"}});
+        for (const char* answer : {"create", "games.pgn", "mine.bin", "2", "0", "1"})
+            e.send(answer);
+        e.read_until("Done.");
+        for (const char* l : {"uci", "isready", "position startpos"}) e.send(l);
+        e.read_until("readyok");
+        e.send(start);
+        for (const std::string& l : lines_within(e, 1500))
+            EXPECT_NE(l.rfind("bestmove", 0), 0u) << start << ": " << l;
+        e.send(end);
+        lines out = e.read_until("bestmove", 10000);
+        ASSERT_FALSE(out.empty()) << start;
+        EXPECT_EQ(out.back().rfind("bestmove ", 0), 0u) << start << ": " << out.back();
+    }
+    // The same book answers a timed search at once, without a search line.
+    engine_process e({{"games.pgn", GAMES}, {"korvel.cfg", "openings mine.bin\n"}});
+    for (const char* answer : {"create", "games.pgn", "mine.bin", "2", "0", "1"}) e.send(answer);
+    e.read_until("Done.");
+    for (const char* l : {"uci", "position startpos", "go wtime 60000 btime 60000"}) e.send(l);
+    lines out = e.read_until("bestmove", 10000);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back(), "bestmove e2e4 ");
+    for (const std::string& l : out) EXPECT_NE(l.rfind("info depth", 0), 0u) << l;
 }
