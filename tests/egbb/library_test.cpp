@@ -98,11 +98,16 @@ TEST_F(EgbbLibrary, PawnEndingsAndBareKings) {
 TEST_F(EgbbLibrary, WhatIsNoPositionIsNotFound) {
     const int bad[][5] = {
         {2, A1, H1, EGBB_WHITE_QUEEN, B2},           // no such side
+        {-1, A1, H1, EGBB_WHITE_QUEEN, B2},          // no such side
         {W, EGBB_NO_KING, H1, EGBB_WHITE_QUEEN, B2}, // no white king
         {W, A1, 64, EGBB_WHITE_QUEEN, B2},           // off the board
+        {W, A1, H1, EGBB_WHITE_QUEEN, -3},           // off the board
         {W, A1, H1, EGBB_WHITE_QUEEN, A1},           // two men on a1
         {W, A1, A1, EGBB_NO_PIECE, 0},               // both kings on a1
         {W, A1, H1, EGBB_WHITE_PAWN, E1},            // pawn on the first rank
+        {B, A1, H1, EGBB_BLACK_PAWN, A8},            // pawn on the last rank
+        {W, A1, H1, 1, B2},                          // unknown code
+        {W, A1, H1, 7, B2},                          // unknown code
         {W, A1, H1, 13, B2},                         // unknown code
         {W, A1, H1, EGBB_WHITE_QUEEN, B1},           // the side not to move in check
         {W, A1, B2, EGBB_NO_PIECE, 0},               // kings side by side
