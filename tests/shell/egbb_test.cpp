@@ -149,6 +149,44 @@ TEST_F(EgbbAdapter, AnEnPassantSquareIsNeverProbed) {
     probe(fake.record, "8/8/8/3pP3/8/8/8/k6K w - -", 1);
 }
 
+// A square set by a double step matters only when a pawn can take on it:
+// none stands beside h4, the one on e5 is pinned by the rook along the
+// fifth rank, and the king in check from c1 cannot answer with exd3.
+// Taking the checking pawn, or any unhindered capture, keeps the probe away.
+TEST_F(EgbbAdapter, OnlyALegalEnPassantCaptureKeepsTheProbeAway) {
+    fake_library fake("full");
+    ASSERT_NE(fake.record, nullptr);
+    ASSERT_EQ(load_from(FAKES + "full/"), LOADED);
+    int calls = 0;
+    for (const char* fen : {"k7/8/8/8/7P/8/8/4K3 b - h3", "7k/8/8/K2pP2r/8/8/8/8 w - d6",
+                            "8/8/8/8/3Pp3/8/8/2R1k2K b - d3"}) {
+        probe(fake.record, fen, ++calls);
+    }
+    for (const char* fen : {"8/8/8/4k3/3Pp3/8/8/K7 b - d3", "8/8/8/8/3Pp3/8/8/k6K b - d3"}) {
+        b->set_position(fen);
+        int score = 0;
+        EXPECT_FALSE(egbb_probe(*b, &score)) << fen;
+        EXPECT_EQ(score, EGBB_NOT_FOUND) << fen;
+    }
+    EXPECT_EQ(fake.record->probe_calls, calls);
+}
+
+// The tables know nothing of castling either: Rh1 with the right to castle
+// mates sooner than the tables' king and rook would.
+TEST_F(EgbbAdapter, APositionWithCastlingRightsIsNeverProbed) {
+    fake_library fake("full");
+    ASSERT_NE(fake.record, nullptr);
+    ASSERT_EQ(load_from(FAKES + "full/"), LOADED);
+    for (const char* fen : {"6k1/8/8/8/8/8/8/4K2R w K -", "r3k3/8/8/8/8/8/8/4K3 w q -"}) {
+        b->set_position(fen);
+        int score = 0;
+        EXPECT_FALSE(egbb_probe(*b, &score)) << fen;
+        EXPECT_EQ(score, EGBB_NOT_FOUND) << fen;
+    }
+    EXPECT_EQ(fake.record->probe_calls, 0);
+    probe(fake.record, "6k1/8/8/8/8/8/8/4K2R w - -", 1);
+}
+
 // Either call missing: the library is not loaded and neither call is made.
 TEST_F(EgbbAdapter, ALibraryMissingACallIsNotLoaded) {
     for (const char* folder : {"no_probe", "no_load"}) {
