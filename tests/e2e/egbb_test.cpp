@@ -99,3 +99,28 @@ TEST(Egbb, TheSearchSolvesKingAndPawnAgainstKing) {
         EXPECT_LT(blind, PAWN_UP_LIMIT) << fen;
     }
 }
+
+// korvel.cfg lines are read whole: a path that fills the value's 127
+// characters still loads the library, and a longer one is refused with a
+// word rather than cut into a path that names nothing.
+TEST(Egbb, ALongPathIsReadWholeOrRefused) {
+    if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
+    constexpr size_t LONGEST_VALUE = 127;
+    std::string path = LIBRARY_DIR;
+    if ((LONGEST_VALUE - path.size()) % 2) path += "/";
+    while (path.size() < LONGEST_VALUE) path += "./";
+    ASSERT_EQ(path.size(), LONGEST_VALUE);
+    lines out = run_engine({"nopost", "sb 8/8/8/8/8/8/1Q6/K6k w - -", "egbb", "quit"},
+                           {{"korvel.cfg", "egbb_path " + path + "\n"}});
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[2], "egbb_path = " + path);
+    EXPECT_EQ(out[3], "EgbbProbe Loaded!");
+    EXPECT_GT(score_in(out[4]), 0);
+
+    out = run_engine({"new", "quit"}, {{"korvel.cfg", "egbb_path  " + path + "./\nhash 8\n"}});
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_EQ(out[2], "korvel.cfg: the value of egbb_path is longer than 127 characters; the line "
+                      "is ignored");
+    EXPECT_EQ(out[3], "EgbbProbe not Loaded!");
+    EXPECT_EQ(out[5], "hash table size = 8 Mb"); // the lines after it still count
+}
