@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "egbb/interface.h"
@@ -56,6 +59,39 @@ class EgbbLibrary : public testing::Test {
         return probe_call(player, white_king, black_king, piece, square, 0, 0, 0, 0);
     }
 };
+
+// A folder of its own under /tmp, removed with what it holds.
+class scratch_folder {
+  public:
+    scratch_folder() {
+        char name[] = "/tmp/korvel-tables-XXXXXX";
+        if (mkdtemp(name)) path = std::string(name) + "/";
+    }
+    ~scratch_folder() {
+        std::error_code error;
+        if (!path.empty()) std::filesystem::remove_all(path, error);
+    }
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path + name, std::ios::binary) << bytes;
+    }
+
+    std::string path; // with its final separator; empty on failure
+};
+
+std::string file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Sets the 32-bit little-endian word at the byte offset.
+void set_word(std::string& bytes, size_t at, uint32_t word) {
+    for (int i = 0; i < 4; i++) bytes[at + i] = char(word >> (8 * i));
+}
 
 void* EgbbLibrary::handle = nullptr;
 egbb_load_call EgbbLibrary::load = nullptr;
@@ -140,4 +176,82 @@ TEST_F(EgbbLibrary, TheGivenFolderChoosesTheScheme) {
     EXPECT_NE(load(nullptr, 0, 1), 0);
     EXPECT_EQ(probe(W, A1, H1, EGBB_WHITE_QUEEN, B2), queen);
     load(LIBRARY_DIR.c_str(), CACHE_BYTES, 1);
+}
+
+// Each damaged table is reported on standard error and left out, and
+// Debian's table of the same material answers in its place: an empty file, a
+// file of noise, one cut short, one whose block index points past its end
+// and a folder under a table's name.
+TEST_F(EgbbLibrary, DamagedTablesAreSkipped) {
+    const int queen = probe(W, A1, H1, EGBB_WHITE_QUEEN, B2);
+    const int rook = probe(W, G6, H8, EGBB_WHITE_ROOK, A1);
+    const int pawn = probe(B, E5, E7, EGBB_WHITE_PAWN, E4);
+    const int bishop = probe(W, E1, E7, EGBB_WHITE_BISHOP, B1);
+    scratch_folder folder;
+    ASSERT_FALSE(folder.path.empty());
+    folder.write("kqk.gtb.cp4", "");
+    std::string noise(file_bytes(DEBIAN_TABLES + "/gtb4/krk.gtb.cp4").size(), '\0');
+    for (size_t i = 0; i < noise.size(); i++) noise[i] = char(i * 37 + i / 251);
+    folder.write("krk.gtb.cp4", noise);
+    const std::string kpk = file_bytes(DEBIAN_TABLES + "/gtb4/kpk.gtb.cp4");
+    folder.write("kpk.gtb.cp4", kpk.substr(0, kpk.size() / 2));
+    std::string kbk = file_bytes(DEBIAN_TABLES + "/gtb4/kbk.gtb.cp4");
+    ASSERT_GT(kbk.size(), 48u);
+    set_word(kbk, 44, uint32_t(kbk.size() + 1)); // the end of the first block
+    folder.write("kbk.gtb.cp4", kbk);
+    ASSERT_EQ(mkdir((folder.path + "knk.gtb.cp4").c_str(), 0700), 0);
+
+    testing::internal::CaptureStderr();
+    EXPECT_NE(load(folder.path.c_str(), CACHE_BYTES, 1), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(probe(W, A1, H1, EGBB_WHITE_QUEEN, B2), queen);
+    EXPECT_EQ(probe(W, G6, H8, EGBB_WHITE_ROOK, A1), rook);
+    EXPECT_EQ(probe(B, E5, E7, EGBB_WHITE_PAWN, E4), pawn);
+    EXPECT_EQ(probe(W, E1, E7, EGBB_WHITE_BISHOP, B1), bishop);
+    EXPECT_EQ(probe(B, E1, E7, EGBB_WHITE_KNIGHT, B1), 0);
+    for (const char* table : {"kqk", "krk", "kpk", "kbk", "knk"}) {
+        const std::string line = "bitbase table " + folder.path + table + ".gtb.cp4 skipped: ";
+        EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+    }
+    load(LIBRARY_DIR.c_str(), CACHE_BYTES, 1);
+}
+
+// A file that only looks like a table by its name chooses nothing: Debian's
+// tables still answer.
+TEST_F(EgbbLibrary, AStrayFileDoesNotChooseTheScheme) {
+    const int queen = probe(W, A1, H1, EGBB_WHITE_QUEEN, B2);
+    scratch_folder folder;
+    ASSERT_FALSE(folder.path.empty());
+    folder.write("notes.gtb", "my tables\n");
+    folder.write("kqk.gtb.cp1", "");
+    testing::internal::CaptureStderr();
+    EXPECT_NE(load(folder.path.c_str(), CACHE_BYTES, 1), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(probe(W, A1, H1, EGBB_WHITE_QUEEN, B2), queen);
+    EXPECT_NE(said.find("bitbase table " + folder.path + "notes.gtb skipped: "), std::string::npos)
+        << said;
+    load(LIBRARY_DIR.c_str(), CACHE_BYTES, 1);
+}
+
+// Built to look for Debian's tables where there are none: a folder without a
+// table that passes loads nothing, says so, and answers nothing.
+TEST(EgbbLibraryWithoutTables, SaysThatNoTableLoaded) {
+    if (LIBRARY_DIR.empty()) GTEST_SKIP() << "the bitbase library was not built";
+    void* handle = dlopen((LIBRARY_DIR + "no_debian/egbbso64.so").c_str(), RTLD_NOW);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    auto load = reinterpret_cast<egbb_load_call>(dlsym(handle, EGBB_LOAD_NAME));
+    auto probe_call = reinterpret_cast<egbb_probe_call>(dlsym(handle, EGBB_PROBE_NAME));
+    ASSERT_NE(load, nullptr);
+    ASSERT_NE(probe_call, nullptr);
+    scratch_folder folder;
+    ASSERT_FALSE(folder.path.empty());
+    folder.write("notes.gtb", "");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load(folder.path.c_str(), CACHE_BYTES, 1), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("bitbase tables: none could be loaded from " + folder.path + " or "),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(probe_call(W, A1, H1, EGBB_WHITE_QUEEN, B2, 0, 0, 0, 0), EGBB_NOT_FOUND);
+    dlclose(handle);
 }
