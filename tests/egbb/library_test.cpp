@@ -180,8 +180,8 @@ TEST_F(EgbbLibrary, TheGivenFolderChoosesTheScheme) {
 
 // Each damaged table is reported on standard error and left out, and
 // Debian's table of the same material answers in its place: an empty file, a
-// file of noise, one cut short, one whose block index points past its end
-// and a folder under a table's name.
+// file of noise, one cut short, one whose block index points past its end,
+// a folder under a table's name, and a table in a scheme that is not read.
 TEST_F(EgbbLibrary, DamagedTablesAreSkipped) {
     const int queen = probe(W, A1, H1, EGBB_WHITE_QUEEN, B2);
     const int rook = probe(W, G6, H8, EGBB_WHITE_ROOK, A1);
@@ -200,6 +200,7 @@ TEST_F(EgbbLibrary, DamagedTablesAreSkipped) {
     set_word(kbk, 44, uint32_t(kbk.size() + 1)); // the end of the first block
     folder.write("kbk.gtb.cp4", kbk);
     ASSERT_EQ(mkdir((folder.path + "knk.gtb.cp4").c_str(), 0700), 0);
+    folder.write("kqkr.gtb.cp1", ""); // a scheme that is not read
 
     testing::internal::CaptureStderr();
     EXPECT_NE(load(folder.path.c_str(), CACHE_BYTES, 1), 0);
@@ -209,8 +210,9 @@ TEST_F(EgbbLibrary, DamagedTablesAreSkipped) {
     EXPECT_EQ(probe(B, E5, E7, EGBB_WHITE_PAWN, E4), pawn);
     EXPECT_EQ(probe(W, E1, E7, EGBB_WHITE_BISHOP, B1), bishop);
     EXPECT_EQ(probe(B, E1, E7, EGBB_WHITE_KNIGHT, B1), 0);
-    for (const char* table : {"kqk", "krk", "kpk", "kbk", "knk"}) {
-        const std::string line = "bitbase table " + folder.path + table + ".gtb.cp4 skipped: ";
+    for (const char* table : {"kqk.gtb.cp4", "krk.gtb.cp4", "kpk.gtb.cp4", "kbk.gtb.cp4",
+                              "knk.gtb.cp4", "kqkr.gtb.cp1"}) {
+        const std::string line = "bitbase table " + folder.path + table + " skipped: ";
         EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
     }
     load(LIBRARY_DIR.c_str(), CACHE_BYTES, 1);
@@ -223,7 +225,6 @@ TEST_F(EgbbLibrary, AStrayFileDoesNotChooseTheScheme) {
     scratch_folder folder;
     ASSERT_FALSE(folder.path.empty());
     folder.write("notes.gtb", "my tables\n");
-    folder.write("kqk.gtb.cp1", "");
     testing::internal::CaptureStderr();
     EXPECT_NE(load(folder.path.c_str(), CACHE_BYTES, 1), 0);
     const std::string said = testing::internal::GetCapturedStderr();
