@@ -5,6 +5,7 @@
 
 #include "egbb/exports.h"
 #include "egbb/interface.h"
+#include "egbb/tables.h"
 
 // A win scores WIN_SCORE less the plies to mate, so the quickest win scores
 // highest and every bitbase score stays below the search's mate range.
@@ -107,7 +108,7 @@ int score_of(unsigned info, unsigned plies, int player) {
 // neither were possible.
 int probe_egbb_5men(int player, int white_king, int black_king, int piece1, int square1, int piece2,
                     int square2, int piece3, int square3) {
-    if (!tb_is_initialized()) return EGBB_NOT_FOUND;
+    if (!egbb_tables_ready()) return EGBB_NOT_FOUND;
     if (player != WHITE_SIDE && player != BLACK_SIDE) return EGBB_NOT_FOUND;
     position p;
     const int kings[2] = {white_king, black_king};

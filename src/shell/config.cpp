@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 constexpr const char* CONFIG_FILE = "korvel.cfg";
 constexpr const char* DEFAULT_BOOK = "korvel.bin";
@@ -38,21 +39,38 @@ const char* value_of(const char* line, size_t key_length) {
     return strlen(line) > key_length ? line + key_length + 1 : nullptr;
 }
 
-void copy_text_value(char* target, const char* value) {
+// A value that does not fit is refused whole, since a cut path or file name
+// would name something else.
+bool copy_text_value(char* target, const char* key, const char* value) {
     while (*value == ' ') value++;
+    if (strlen(value) >= CONFIG_TEXT_BYTES) {
+        fprintf(stderr, "%s: the value of %s is longer than %d characters; the line is ignored\n",
+                CONFIG_FILE, key, CONFIG_TEXT_BYTES - 1);
+        return false;
+    }
     snprintf(target, CONFIG_TEXT_BYTES, "%s", value);
+    return true;
+}
+
+// The whole line, however long, without its line feed; false at the end of
+// the file.
+bool read_line(FILE* f, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = getc(f)) != EOF && c != '\n') line += char(c);
+    return c != EOF || !line.empty();
 }
 
 // Keys are compared over their own length only, in this order: any line
 // that begins with a key's letters is that key's line.
 void apply_line(const char* line) {
     if (strncmp(line, "openings", 8) == 0) {
-        if (const char* value = value_of(line, 8)) copy_text_value(book_file_name, value);
+        if (const char* value = value_of(line, 8))
+            copy_text_value(book_file_name, "openings", value);
     } else if (strncmp(line, "egbb_path", 9) == 0) {
-        if (const char* value = value_of(line, 9)) {
-            copy_text_value(egbb_path, value);
+        const char* value = value_of(line, 9);
+        if (value && copy_text_value(egbb_path, "egbb_path", value))
             printf("egbb_path = %s\n", egbb_path);
-        }
     } else if (strncmp(line, "hash", 4) == 0) {
         const char* value = value_of(line, 4);
         int mb = value ? atoi(value) : 0;
@@ -76,13 +94,11 @@ void read_config() {
         return;
     }
     printf("configuration file: \"%s\" -- found\n", CONFIG_FILE);
-    char line[CONFIG_TEXT_BYTES];
-    while (fgets(line, sizeof line, f)) {
-        size_t n = strlen(line);
-        if (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
-        if (n > 0 && line[n - 1] == '\r') line[--n] = '\0';
+    std::string line;
+    while (read_line(f, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line[0] == '#') continue;
-        apply_line(line);
+        apply_line(line.c_str());
     }
     fclose(f);
 }

@@ -1,6 +1,7 @@
 #include "shell/egbb.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "egbb/interface.h"
 #include "shell/config.h"
@@ -51,6 +52,55 @@ bool open_library(const char* path, egbb_load_call* load) {
     return true;
 }
 
+// The squares an en passant capture changes: the capturing pawn leaves
+// `from`, lands on `to`, and the pawn on `victim` goes.
+struct ep_capture {
+    int from, to, victim;
+};
+
+bool occupied_after(const square_node& n, const ep_capture& c) {
+    if (n.square == c.from || n.square == c.victim) return false;
+    return n.square == c.to || n.piece != EMPTY;
+}
+
+// Whether the mover's king stands attacked once the capture is made; the
+// captured pawn attacks nothing any more.
+bool king_attacked_after(const board& b, const ep_capture& c) {
+    const int mover = b.side_to_move, enemy = mover ^ 1;
+    const square_node& king = b.squares[b.king_square(mover)];
+    for (int d = 0; d < 8; d++) {
+        int step = 1;
+        const square_node* n = king.ray[d];
+        while (n && !occupied_after(*n, c)) n = n->ray[d], step++;
+        if (!n || n->square == c.to || n->colour != enemy) continue;
+        const int p = n->piece;
+        if (p == QUEEN || p == (d % 2 == 0 ? ROOK : BISHOP) || (p == KING && step == 1))
+            return true;
+        const int pawn_attack_row = mover == WHITE ? -1 : 1; // the enemy pawn stands ahead
+        if (p == PAWN && step == 1 && d % 2 == 1 &&
+            n->square / 8 - king.square / 8 == pawn_attack_row)
+            return true;
+    }
+    for (const square_node* j : king.jump)
+        if (j && j->piece == KNIGHT && j->colour == enemy) return true;
+    return false;
+}
+
+// The tables assume no en passant capture is possible; a set square only
+// matters when a pawn can really take on it.
+bool en_passant_possible(const board& b) {
+    if (b.ep_square == NO_SQUARE || b.king_square(b.side_to_move) == NO_SQUARE) return false;
+    const int mover = b.side_to_move;
+    const int victim = mover == WHITE ? b.ep_square + 8 : b.ep_square - 8;
+    if (!square_ok(victim)) return false;
+    for (int side : {W, E}) {
+        const square_node* from = b.squares[victim].ray[side];
+        if (!from || from->piece != PAWN || from->colour != mover) continue;
+        if (!king_attacked_after(b, {from->square, b.ep_square, victim})) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool egbb_load() {
@@ -71,12 +121,13 @@ bool egbb_in_domain(const board& b) {
     return b.pieces_besides_kings() <= EGBB_PIECE_SLOTS;
 }
 
-// The calling form has no en passant square, and the tables assume none: a
-// position where one is set is left to the search, since the capture it
-// allows can change the result.
+// The calling form has no en passant square or castling rights, and the
+// tables assume neither: a position where an en passant capture is legal, or
+// where a side may still castle, is left to the search, since those moves can
+// change the result.
 bool egbb_probe(const board& b, int* score) {
     *score = EGBB_NOT_FOUND;
-    if (!probe_call || b.ep_square != NO_SQUARE) return false;
+    if (!probe_call || b.castle_rights != 0 || en_passant_possible(b)) return false;
     int king[2] = {EGBB_NO_KING, EGBB_NO_KING};
     int piece[EGBB_PIECE_SLOTS] = {EGBB_NO_PIECE, EGBB_NO_PIECE, EGBB_NO_PIECE};
     int square[EGBB_PIECE_SLOTS] = {0, 0, 0};

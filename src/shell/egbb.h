@@ -14,6 +14,7 @@ bool egbb_in_domain(const board& b);
 
 // Score of the position for the side to move, in centipawns, written in
 // every case (99999 when not found); true when the library found the
-// position. A library that is not loaded, a position outside the domain and
-// a position with an en passant square are never asked and read as not found.
+// position. A library that is not loaded, a position outside the domain, a
+// position where an en passant capture is legal and one with castling rights
+// are never asked and read as not found.
 bool egbb_probe(const board& b, int* score);

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "e2e/engine_process.h"
 
@@ -37,6 +40,13 @@ int searched_score(const std::string& fen, int depth, const engine_process::file
         if (l.rfind("info ", 0) == 0 && at != std::string::npos) score = atoi(l.c_str() + at + 10);
     }
     return score;
+}
+
+std::string file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 int score_in(const std::string& line) {
@@ -98,4 +108,81 @@ TEST(Egbb, TheSearchSolvesKingAndPawnAgainstKing) {
         EXPECT_GT(blind, 0) << fen;
         EXPECT_LT(blind, PAWN_UP_LIMIT) << fen;
     }
+}
+
+// korvel.cfg lines are read whole: a path that fills the value's 127
+// characters still loads the library, and a longer one is refused with a
+// word rather than cut into a path that names nothing.
+TEST(Egbb, ALongPathIsReadWholeOrRefused) {
+    if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
+    constexpr size_t LONGEST_VALUE = 127;
+    std::string path = LIBRARY_DIR;
+    if ((LONGEST_VALUE - path.size()) % 2) path += "/";
+    while (path.size() < LONGEST_VALUE) path += "./";
+    ASSERT_EQ(path.size(), LONGEST_VALUE);
+    lines out = run_engine({"nopost", "sb 8/8/8/8/8/8/1Q6/K6k w - -", "egbb", "quit"},
+                           {{"korvel.cfg", "egbb_path " + path + "\n"}});
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[2], "egbb_path = " + path);
+    EXPECT_EQ(out[3], "EgbbProbe Loaded!");
+    EXPECT_GT(score_in(out[4]), 0);
+
+    out = run_engine({"new", "quit"}, {{"korvel.cfg", "egbb_path  " + path + "./\nhash 8\n"}});
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_EQ(out[2], "korvel.cfg: the value of egbb_path is longer than 127 characters; the line "
+                      "is ignored");
+    EXPECT_EQ(out[3], "EgbbProbe not Loaded!");
+    EXPECT_EQ(out[5], "hash table size = 8 Mb"); // the lines after it still count
+}
+
+// The library in a folder of the user's that holds an empty table, a table
+// of noise and a stray file: each is reported and skipped, Debian's tables
+// answer, and nothing crashes when those materials are probed.
+TEST(Egbb, DamagedTablesInTheFolderAreSkipped) {
+    if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
+    const std::string library = file_bytes(LIBRARY_DIR + "egbbso64.so");
+    ASSERT_FALSE(library.empty());
+    std::string noise(4096, '\0');
+    for (size_t i = 0; i < noise.size(); i++) noise[i] = char(i * 131 + 7);
+    lines out = run_engine({"nopost", "sb 4k3/8/4K3/4Q3/8/8/8/8 w - - 0 1", "egbb",
+                            "sb 4k3/8/4K3/4R3/8/8/8/8 w - - 0 1", "egbb", "quit"},
+                           {{"korvel.cfg", "egbb_path t/\n"},
+                            {"t/egbbso64.so", library},
+                            {"t/kqk.gtb.cp4", ""},
+                            {"t/krk.gtb.cp4", noise},
+                            {"t/notes.gtb", ""}});
+    ASSERT_EQ(out.size(), 9u);
+    EXPECT_EQ(out[2], "egbb_path = t/");
+    std::vector<std::string> skipped(out.begin() + 3, out.begin() + 6);
+    std::sort(skipped.begin(), skipped.end());
+    const char* const tables[] = {"kqk.gtb.cp4", "krk.gtb.cp4", "notes.gtb"};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(skipped[i].rfind("bitbase table ", 0), 0u) << skipped[i];
+        EXPECT_NE(skipped[i].find(std::string("/t/") + tables[i] + " skipped: "), std::string::npos)
+            << skipped[i];
+    }
+    EXPECT_EQ(out[6], "EgbbProbe Loaded!");
+    for (int i = 7; i < 9; i++) {
+        const int win = score_in(out[i]);
+        EXPECT_GT(win, 0);
+        EXPECT_LT(win, WIN_LIMIT);
+    }
+}
+
+// Right after a double step no pawn can take en passant here, so the
+// position is scored as without the square; the right to castle keeps the
+// tables, which know nothing of castling, away.
+TEST(Egbb, DoubleStepsAreScoredAndCastlingRightsAreNot) {
+    if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
+    lines out =
+        run_engine({"nopost", "sb k7/8/8/8/7P/8/8/4K3 b - h3 0 1", "egbb",
+                    "sb k7/8/8/8/7P/8/8/4K3 b - - 0 1", "egbb", "sb 6k1/8/8/8/8/8/8/4K2R w K - 0 1",
+                    "egbb", "sb 6k1/8/8/8/8/8/8/4K2R w - - 0 1", "egbb", "quit"},
+                   {{"korvel.cfg", "egbb_path " + LIBRARY_DIR + "\n"}});
+    ASSERT_EQ(out.size(), 8u);
+    const int after_double_step = score_in(out[4]);
+    EXPECT_LT(after_double_step, 0);
+    EXPECT_EQ(after_double_step, score_in(out[5]));
+    EXPECT_EQ(out[6], "egbb score = 99999");
+    EXPECT_GT(score_in(out[7]), 0);
 }
