@@ -107,6 +107,44 @@ TEST_F(Evaluate, MaterialThatCannotMateIsDrawn) {
         EXPECT_NE(score(fen), 0) << fen;
 }
 
+// Whole scores worked out term by term, so that a weight wrong for both
+// colours alike shows. With kings and pawns only the blend weight is 0 and
+// the score is the endgame score; the kings on e1 and e8 cancel (30 - 30).
+TEST_F(Evaluate, KingsAndPawnsScoreTheirEndgameTerms) {
+    // e2 alone: pawn 100, rank 2 placement 1, isolated -10, passed on
+    // rank 2 +15.
+    EXPECT_EQ(score("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"), 106);
+    EXPECT_EQ(score("4k3/8/8/8/8/8/4P3/4K3 b - - 0 1"), -106);
+    // e2 and e4: pawns 200, placement 1 + 10, e4 doubled -20, both
+    // isolated -20, both passed 15 + 45.
+    EXPECT_EQ(score("4k3/8/8/8/4P3/8/4P3/4K3 w - - 0 1"), 231);
+    // a5 against b5, level: both isolated, both passed. White: placement 20,
+    // isolated -10, passed on rank 5 +60; Black: placement -10, isolated
+    // +10, passed -45.
+    EXPECT_EQ(score("4k3/8/8/Pp6/8/8/8/4K3 w - - 0 1"), 25);
+    // Against b6 neither pawn is passed. White: placement 20, isolated -10;
+    // Black: placement -5, isolated +10.
+    EXPECT_EQ(score("4k3/8/1p6/P7/8/8/8/4K3 w - - 0 1"), 15);
+}
+
+// With a full set of pieces the blend weight is exactly 1 and the score is
+// the opening score; a position that differs from its mirror image in one
+// place scores what that difference adds.
+TEST_F(Evaluate, OpeningTermsOfAnOpenAndAHalfOpenFile) {
+    // Without White's a-pawn: pawn -80, its placement on a2 (-6) gone +6,
+    // the a1 rook on a file without White pawns +12, and its mobility from
+    // 0 squares (-4) to 6 (a2..a7: 2) +6.
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1"), -56);
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR b KQkq - 0 1"), 56);
+    // Both a-pawns gone and Black's a8 rook too (phase 53). Opening: rook
+    // 450, its open file (-18) and its mobility over 7 squares (-2) gone
+    // +20, and the White king's safety (shelter 0 less Black's closeness 32
+    // at full material) eases from -32 to -31 * 2650 / 3100 = -26: +6, so
+    // 476. Endgame: rook 500, mobility +2, king safety from -32 to
+    // -2750 * 31 / 3250 = -26: +6, so 508. Blend: 476 + 32 * 7.5 / 87 = 478.76.
+    EXPECT_EQ(score("1nbqkbnr/1ppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w Kk - 0 1"), 478);
+}
+
 // The start position's material and pawns score 0, so a window at 1000
 // leaves the first exit's bound; the margin test is inclusive.
 TEST_F(Evaluate, FirstLazyExitReturnsTheBound) {
