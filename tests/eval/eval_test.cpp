@@ -196,6 +196,7 @@ TEST_F(Evaluate, EveryReferencePositionMatchesItsMirror) {
 TEST_F(Evaluate, RandomGamesMatchTheirMirrors) {
     std::mt19937 rng(20240611);
     auto cases = read_perft_cases(KORVEL_DATA_DIR "/perft.epd");
+    ASSERT_FALSE(cases.empty()) << "no reference positions in " KORVEL_DATA_DIR "/perft.epd";
     for (int game = 0; game < 4; game++) {
         for (const perft_case& c : cases) {
             b->set_position(c.fen.c_str());
