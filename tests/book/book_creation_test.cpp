@@ -91,6 +91,28 @@ std::vector<uint64_t> pairs_in(const built& b) {
     return pairs;
 }
 
+// The move of each record as from and to squares ("e2e4"), read from the
+// top twelve bits of move_key (from * 64 + to, a8 = 0) without the engine's
+// move text, so that a wrong square in the records cannot hide behind the
+// same mistake in the expected pairs.
+std::vector<std::string> moves_in(const built& b) {
+    std::vector<std::string> moves;
+    for (const book_record& r : b.records) {
+        std::string text;
+        for (uint32_t square : {r.move_key >> 26, r.move_key >> 20 & 63}) {
+            text += char('a' + square % 8);
+            text += char('8' - square / 8);
+        }
+        moves.push_back(text);
+    }
+    return moves;
+}
+
+// The start position's key, 24ABBA53 F3285D2B: its 32 pieces' entries of the
+// key table and entry 15 (all four castling rights) XORed together. A book
+// record keeps the low half and, below the move, key bits 32..51.
+constexpr uint32_t START_KEY_LOW = 0xF3285D2B, START_KEY_BITS_32_51 = 0xBBA53;
+
 const std::string TAGS_WHITE_WINS = "[Event \"?\"]\n[Result \"1-0\"]\n[WhiteElo \"2450\"]\n"
                                     "[BlackElo \"1990\"]\n\n";
 
@@ -165,6 +187,10 @@ TEST(BookCreation, DepthCountsMovesOfBothColoursAndRepeatsMerge) {
     built one = build_text(game + game, settings_of(1));
     ASSERT_EQ(one.records.size(), 2u);
     EXPECT_EQ(pairs_in(one), pairs_of({"e4", "e5"}));
+    EXPECT_EQ(moves_in(one), (std::vector<std::string>{"e2e4", "e7e5"}));
+    // e2 is square 52 and e4 square 36: 52 * 64 + 36 = 0xD24.
+    EXPECT_EQ(one.records[0].key_low, START_KEY_LOW);
+    EXPECT_EQ(one.records[0].move_key, 0xD24u << 20 | START_KEY_BITS_32_51);
     for (const row& r : rows(one.records))
         EXPECT_EQ(row(r.begin() + 2, r.end()), (row{2, 2, 0, 0}));
     EXPECT_EQ(one.summary.games, 2);
@@ -190,8 +216,9 @@ TEST(BookCreation, RatingAndDrawFilters) {
     // No result tag: the game counts, with no result.
     built unknown = build_text("[Event \"x\"]\n\n1. c4 *\n", settings_of(5));
     ASSERT_EQ(unknown.records.size(), 1u);
+    // c2 is square 50 and c4 square 34: 50 * 64 + 34 = 0xCA2.
     EXPECT_EQ(rows(unknown.records)[0],
-              (row{unknown.records[0].key_low, unknown.records[0].move_key, 1, 0, 0, 0}));
+              (row{START_KEY_LOW, 0xCA2u << 20 | START_KEY_BITS_32_51, 1, 0, 0, 0}));
 }
 
 TEST(BookCreation, AnnotationsAreReadPastAndGluedNumbersKeepTheirMoves) {
@@ -208,6 +235,9 @@ TEST(BookCreation, AnnotationsAreReadPastAndGluedNumbersKeepTheirMoves) {
     for (const char* movetext : annotated) {
         built b = build_text(TAGS_WHITE_WINS + movetext, settings_of(10));
         EXPECT_EQ(pairs_in(b), main_line) << movetext;
+        EXPECT_EQ(moves_in(b),
+                  (std::vector<std::string>{"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6"}))
+            << movetext;
         EXPECT_EQ(b.summary.broken, 0) << movetext;
     }
 }
