@@ -10,12 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "board/board.h"
+#include "board/key_table.h"
 #include "e2e/engine_process.h"
+#include "movegen/mlist.h"
 
 namespace {
 
@@ -27,6 +31,8 @@ constexpr int MATE_SCORE_BOUND = 3000;
 constexpr int SEARCH_TIMEOUT_MS = 60000;
 constexpr int FULL_BOARD = 32;
 constexpr long long FULL_BOARD_BUDGET_MS = 3000;
+constexpr long long ONE_SECOND_AT_LEAST_MS = 900;
+constexpr long long ONE_SECOND_AT_MOST_MS = 4000;
 
 long long now_ms() {
     using namespace std::chrono;
@@ -184,6 +190,49 @@ bool engine_sleeping(int pid) {
     return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'S';
 }
 
+// The placement the console's diagram shows, by square ('.' for empty);
+// switches the diagram on, which the caller switches off again.
+std::array<char, 64> shown_placement(engine_process& e) {
+    std::array<char, 64> shown;
+    shown.fill('?');
+    e.send("post");
+    e.send("display");
+    std::string text;
+    int row = -1; // the diagram opens with an empty line
+    while (row < 8 && e.read_line(text)) {
+        if (row < 0) {
+            row += text.empty();
+            continue;
+        }
+        for (int file = 0; file < 8 && size_t(3 * file + 1) < text.size(); file++)
+            shown[8 * row + file] = text[3 * file + 1];
+        row++;
+    }
+    e.read_line(text); // and closes with one
+    return shown;
+}
+
+// Whether exactly one legal move of the position leads to the placement.
+bool one_legal_move_apart(const std::string& fen, const std::array<char, 64>& after) {
+    auto b = std::make_unique<board>();
+    auto ml = std::make_unique<mlist>();
+    b->set_position(fen.c_str());
+    ml->first[0] = 0;
+    ml->generate_legal_moves(*b, 0);
+    int matches = 0;
+    for (int i = ml->first[0]; i < ml->first[1]; i++) {
+        if (!b->make_move(ml->moves[i])) continue;
+        std::array<char, 64> placed;
+        for (int s = 0; s < 64; s++) {
+            const char letter = ".PNBRQK"[b->squares[s].piece];
+            placed[s] = b->squares[s].colour == BLACK ? char(tolower(letter)) : letter;
+        }
+        matches += placed == after;
+        b->unmake_move();
+    }
+    return matches == 1;
+}
+
 // Milliseconds from sending "go" until the engine is idle again.
 long long timed_go(engine_process& e, const std::string& fen) {
     e.send("sb " + fen);
@@ -292,20 +341,26 @@ TEST(SearchInput, AnalysisStopsForTheNextLineAndRunsIt) {
     EXPECT_LT(stopped, 2000);
 }
 
-// "st 1" then "go": the engine is idle again about a second later, or
-// sooner when the iterations reach their last depth first (a forced mate).
-// The bound is loose because the test shares the processor.
+// "st 1" then "go": the engine is idle again about a second later, and the
+// board shows one legal move made. The positions have no quick forced mate,
+// so every search runs its full second; the upper bound is loose because the
+// test shares the processor.
 TEST(SearchTime, OneSecondPerMove) {
+    init_key_table();
     engine_process e;
     e.read_until("EgbbProbe");
     e.send("nopost");
     e.send("st 1");
     const lines fens = varied_positions();
-    ASSERT_GE(fens.size(), 3u);
-    for (size_t i = 0; i < 3; i++) {
-        const long long ms = timed_go(e, fens[i * 10]);
+    ASSERT_GE(fens.size(), 21u);
+    for (size_t i : {1, 10, 20}) {
+        const long long ms = timed_go(e, fens[i]);
         printf("st 1, go: %lld ms\n", ms);
-        EXPECT_LT(ms, 3000) << fens[i * 10];
+        EXPECT_GE(ms, ONE_SECOND_AT_LEAST_MS) << fens[i];
+        EXPECT_LE(ms, ONE_SECOND_AT_MOST_MS) << fens[i];
+        const std::array<char, 64> after = shown_placement(e);
+        EXPECT_TRUE(one_legal_move_apart(fens[i], after)) << fens[i];
+        e.send("nopost");
     }
 }
 
