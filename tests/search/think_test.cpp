@@ -138,6 +138,7 @@ TEST_F(ThinkTest, ThinkingLineOfUci) {
     ASSERT_NE(at, std::string::npos) << text;
     ms = atoll(text.c_str() + at + 6);
     EXPECT_GE(ms, 1234);
+    EXPECT_LT(ms, 10000); // unless the test stalls for seconds
     const std::string expected = "info depth 5 seldepth 9 time " + std::to_string(ms) +
                                  " nodes 56789 score cp 34 pv e2e4 e7e5 \n";
     EXPECT_EQ(text, expected);
