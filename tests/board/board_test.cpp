@@ -56,8 +56,29 @@ TEST(KeyTable, KnownEntries) {
     EXPECT_EQ(key_table[0], first);
 }
 
-// The key of the same position with the other side to move is its complement.
-TEST_F(BoardTest, SideToMoveComplementsTheKey) {
+TEST_F(BoardTest, StartPositionTables) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const int expected[7] = {0, 8, 2, 2, 2, 1, 1};
+    for (int c : {WHITE, BLACK})
+        for (int t = PAWN; t <= KING; t++) EXPECT_EQ(b->piece_count(t, c), expected[t]);
+    EXPECT_EQ(b->king_square(WHITE), 60);
+    EXPECT_EQ(b->king_square(BLACK), 4);
+    EXPECT_EQ(b->castle_rights, 15);
+    EXPECT_EQ(b->ep_square, NO_SQUARE);
+    EXPECT_EQ(b->side_to_move, WHITE);
+    EXPECT_EQ(b->material_balance(WHITE), 0);
+}
+
+TEST_F(BoardTest, FenFieldsAndKeys) {
+    b->set_position("8/8/8/8/8/8/8/8");
+    EXPECT_EQ(b->side_to_move, WHITE);
+    EXPECT_EQ(b->castle_rights, 0);
+    EXPECT_EQ(b->key, key_table[0]);
+
+    b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 12 40");
+    EXPECT_EQ(b->side_to_move, BLACK);
+    EXPECT_EQ(b->ep_square, 44);
+    EXPECT_EQ(b->fifty_count, 0);
     b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 12 40");
     uint64_t black_key = b->key;
     b->set_position("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 12 40");
@@ -102,9 +123,13 @@ TEST_F(BoardTest, OversizedPlacementsWriteNothingOutside) {
 // The jumps' order is the order knights list their moves in (jumps 5 and 6
 // were once swapped), and a corner square has only the rays that stay on the board.
 TEST_F(BoardTest, CornerLinks) {
+    const square_node& a8 = b->squares[0];
     int rays = 0;
-    for (auto* r : b->squares[0].ray) rays += r != nullptr;
+    for (auto* r : a8.ray) rays += r != nullptr;
     EXPECT_EQ(rays, 3);
+    EXPECT_EQ(a8.ray[E]->square, 1);
+    EXPECT_EQ(a8.ray[SE]->square, 9);
+    EXPECT_EQ(a8.ray[S]->square, 8);
     const square_node& b8 = b->squares[1];
     EXPECT_EQ(b8.jump[3]->square, sq("d7"));
     EXPECT_EQ(b8.jump[4]->square, sq("c6"));
@@ -112,6 +137,35 @@ TEST_F(BoardTest, CornerLinks) {
     int jumps = 0;
     for (auto* j : b8.jump) jumps += j != nullptr;
     EXPECT_EQ(jumps, 3);
+}
+
+TEST_F(BoardTest, AttackTests) {
+    b->set_position("8/8/8/8/8/8/8/R7 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("a8"), WHITE));
+    b->set_position("8/8/8/8/p7/8/8/R7 w - -");
+    EXPECT_FALSE(b->is_attacked(sq("a8"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("a4"), WHITE)); // the occupant does not matter
+    b->set_position("8/8/8/8/4K3/8/8/8 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(sq("c6"), WHITE));
+    b->set_position("8/8/8/4p3/4P3/8/8/8 w - -");
+    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("f5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(sq("e5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(sq("d4"), BLACK));
+    EXPECT_TRUE(b->is_attacked(sq("f4"), BLACK));
+}
+
+TEST_F(BoardTest, CastlingThroughAttackedSquares) {
+    b->set_position("4k3/8/8/8/8/8/6b1/4K2R w K - 0 1"); // the bishop attacks f1
+    EXPECT_FALSE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    b->set_position("4k3/8/8/8/8/5b2/8/4K2R w K - 0 1"); // the bishop attacks h1 only
+    EXPECT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    EXPECT_EQ(b->squares[sq("f1")].piece, ROOK);
+    b->set_position("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1"); // b1 attacked: it need only be empty
+    EXPECT_TRUE(b->make_move(mv("e1", "c1", FLAG_CASTLE)));
+    b->set_position("4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1");
+    EXPECT_FALSE(b->make_move(mv("e1", "c1", FLAG_CASTLE)));
 }
 
 TEST_F(BoardTest, MakeUnmakeRestoresEverything) {
@@ -137,6 +191,25 @@ TEST_F(BoardTest, MakeUnmakeRestoresEverything) {
         b->unmake_move();
         EXPECT_TRUE(snapshot(*b) == before) << c.fen;
     }
+}
+
+TEST_F(BoardTest, MakeSideEffects) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    ASSERT_TRUE(b->make_move(mv("e2", "e4", 0x06)));
+    EXPECT_EQ(b->ep_square, 44);
+    EXPECT_EQ(b->key, b->key_from_scratch());
+    EXPECT_EQ(b->fifty_count, 0);
+
+    b->set_position("4k2r/8/8/8/8/8/8/R3K2R w KQk - 5 1");
+    ASSERT_TRUE(b->make_move(mv("e1", "e2", 0)));
+    EXPECT_EQ(b->castle_rights, 4); // the king took both white rights with it
+    EXPECT_EQ(b->fifty_count, 1);
+    b->set_position("4k2r/8/8/8/8/8/8/R3K2R w KQk - 0 1");
+    ASSERT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
+    EXPECT_EQ(b->fifty_count, 1);
+    b->set_position("4k2r/8/8/8/8/8/8/4K2R w Kk - 0 1");
+    ASSERT_TRUE(b->make_move(mv("h1", "h8", FLAG_CAPTURE)));
+    EXPECT_EQ(b->castle_rights, 0);
 }
 
 // The perft walks see the key, not the fifty-move count: a pawn move or a
@@ -198,6 +271,12 @@ TEST_F(BoardTest, StoredMoveValidity) {
     EXPECT_FALSE(b->move_is_valid(no_move));
     b->set_position("4k3/8/8/3r4/4P3/8/8/4K3 w - - 0 1");
     EXPECT_FALSE(b->move_is_valid(mv("e4", "d5", 0x03))); // pawn captures never
+}
+
+TEST_F(BoardTest, MaterialBalance) {
+    b->set_position("r1bqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(b->material_balance(WHITE), 300);
+    EXPECT_EQ(b->material_balance(BLACK), -300);
 }
 
 // A stored move whose flags belong to another piece would make make_move

@@ -47,8 +47,32 @@ TEST_F(StaticExchange, WorkedExamples) {
 
 TEST_F(StaticExchange, UnattackedSquaresCostNothing) {
     EXPECT_EQ(see("7k/8/8/3Q4/8/8/8/7K w - - 0 1", D5), 0);
+    EXPECT_EQ(see("7k/8/8/8/8/8/8/7K w - - 0 1", D5), 0);
     EXPECT_EQ(see("7k/8/4p3/8/8/8/8/7K w - - 0 1", D5), 0) << "empty but attacked";
     EXPECT_EQ(see("7k/8/4p3/3P4/8/8/8/7K w - - 0 1", D5), -100);
+}
+
+TEST_F(StaticExchange, RayWalkRecordsOneAttackerPerDirection) {
+    EXPECT_EQ(collect("7k/8/8/8/8/8/3Q4/3R3K w - - 0 1", D5, WHITE), std::vector<int>{900})
+        << "the rook behind the queen is not counted";
+    EXPECT_EQ(collect("7k/8/8/8/3P4/8/8/3R3K w - - 0 1", D5, WHITE), std::vector<int>{500})
+        << "an own pawn on the file is looked through";
+    EXPECT_EQ(collect("7k/8/8/8/3n4/8/8/3R3K w - - 0 1", D5, WHITE), std::vector<int>{})
+        << "an enemy piece ends the direction";
+    EXPECT_EQ(collect("7k/8/8/8/3B4/8/8/3R3K w - - 0 1", D5, WHITE), std::vector<int>{500})
+        << "a bishop on a file is looked through";
+    EXPECT_EQ(collect("7k/8/8/8/3K4/8/8/8 w - - 0 1", D5, WHITE), std::vector<int>{10000});
+    EXPECT_EQ(collect("7k/8/8/8/8/3K4/8/3R4 w - - 0 1", D5, WHITE), std::vector<int>{500})
+        << "a king two steps away is looked through";
+}
+
+TEST_F(StaticExchange, PawnsAndKnightsBySide) {
+    EXPECT_EQ(collect("7k/8/8/8/2P1P3/8/8/7K w - - 0 1", D5, WHITE), (std::vector<int>{100, 100}));
+    EXPECT_EQ(collect("7k/8/8/8/2P1P3/8/8/7K w - - 0 1", D5, BLACK), std::vector<int>{});
+    EXPECT_EQ(collect("7k/8/2p1p3/8/8/8/8/7K w - - 0 1", D5, BLACK), (std::vector<int>{100, 100}));
+    EXPECT_EQ(collect("7k/8/2p1p3/8/8/8/8/7K w - - 0 1", D5, WHITE), std::vector<int>{});
+    EXPECT_EQ(collect("7k/3q4/1n6/8/2p5/8/8/7K w - - 0 1", D5, BLACK), (std::vector<int>{300, 900}))
+        << "a Black pawn below the square does not bear on it";
 }
 
 // Eight ray attackers, eight knights and two pawns: the longest list.

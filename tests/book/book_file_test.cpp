@@ -102,6 +102,20 @@ class BookFile : public testing::Test {
 
 } // namespace
 
+TEST_F(BookFile, RecordLayoutIsLittleEndianSixteenBytes) {
+    const book_record r = {0x04030201, 0x08070605, 0x0a09, 0x0c0b, 0x0e0d, 0x100f};
+    uint8_t out[BOOK_RECORD_BYTES];
+    encode_record(r, out);
+    for (int i = 0; i < BOOK_RECORD_BYTES; i++) EXPECT_EQ(out[i], i + 1) << i;
+    const book_record back = decode_record(out);
+    EXPECT_EQ(back.key_low, r.key_low);
+    EXPECT_EQ(back.move_key, r.move_key);
+    EXPECT_EQ(back.games, r.games);
+    EXPECT_EQ(back.white_wins, r.white_wins);
+    EXPECT_EQ(back.black_wins, r.black_wins);
+    EXPECT_EQ(back.draws, r.draws);
+}
+
 // Stored books hold these bytes: they change only if the keys change.
 TEST_F(BookFile, ThreeRecordBookIsWrittenByteForByte) {
     write_records({record_at(START, E2, E4, 20, 3, 10), record_at(START, D2, D4, 4, 0, 6),
@@ -144,6 +158,14 @@ TEST_F(BookFile, WeightsFollowTheResultsOfTheSideToMove) {
     EXPECT_NEAR(black[E5] / double(PICKS), 0.75, 0.02);
     EXPECT_EQ(black[E5] + black[C5], PICKS);
     EXPECT_EQ(misses, 0);
+}
+
+TEST_F(BookFile, EqualThirdsShareNinetyNinePercent) {
+    write_records({record_at(START, E2, E4, 1, 0, 0), record_at(START, D2, D4, 1, 0, 0),
+                   record_at(START, G1, F3, 0, 0, 1)});
+    int misses = 0;
+    std::vector<int> counts = pick_counts(START, &misses);
+    for (int to : {E4, D4, F3}) EXPECT_NEAR(counts[to] / double(PICKS), 1 / 3.0, 0.02);
 }
 
 TEST_F(BookFile, MissesCountOnlyWhenNoMoveIsInTheBook) {
@@ -200,6 +222,35 @@ TEST_F(BookFile, FirstRecordOfAPairInTheFileWins) {
     EXPECT_EQ(book.book_size, 2u);
     query.move_key ^= 1u << 20;
     EXPECT_FALSE(book.book_find(query));
+}
+
+TEST_F(BookFile, OpeningReportsTheFileAndIgnoresAPartialRecord) {
+    book_record r = record_at(START, E2, E4, 1, 0, 0);
+    bytes content(33, 0xEE);
+    encode_into(content, 0, r);
+    write_file(content);
+    EXPECT_EQ(open_book(), "Korvel opening database: " + std::string(book.file_name) +
+                               " -- opened\nTotal number of moves: 2\n");
+    EXPECT_EQ(book.book_size, 2u);
+    book_record query = {r.key_low, r.move_key, 0, 0, 0, 0};
+    EXPECT_TRUE(book.book_find(query));
+    // Already open: nothing more is read or printed.
+    EXPECT_EQ(open_book(), "");
+}
+
+TEST_F(BookFile, EmptyAndTinyFilesAreBooksWithoutMoves) {
+    for (size_t size : {0, 1, 15}) {
+        write_file(bytes(size, 0x41));
+        book.book_close();
+        EXPECT_EQ(open_book(), "Korvel opening database: " + std::string(book.file_name) +
+                                   " -- opened\nTotal number of moves: 0\n");
+        b.set_position(START);
+        lists.generate_legal_moves(b, 0);
+        int misses = 0;
+        move m = no_move;
+        EXPECT_FALSE(book.book_pick(b, lists, misses, &m));
+        EXPECT_EQ(misses, 1);
+    }
 }
 
 TEST_F(BookFile, MissingBookIsReportedOnceAndTriedAgain) {

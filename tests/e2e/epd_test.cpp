@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "e2e/engine_process.h"
@@ -11,7 +13,9 @@ namespace {
 
 using lines = std::vector<std::string>;
 
+const std::string DATA_DIR = KORVEL_DATA_DIR;
 const std::string SUMMARY = "total test: ";
+constexpr int WAC_RECORDS = 4;
 constexpr int SUITE_TIMEOUT_MS = 30000;
 constexpr int LONG_LINE = 300;
 constexpr int MANY_LINES = 2000;
@@ -22,13 +26,14 @@ const std::string MATE_IN_ONE = "6k1/5ppp/8/8/8/8/8/R5K1 w - -";
 // Black is mated: the search has no move to give.
 const std::string MATED = "7k/6Q1/6K1/8/8/8/8/8 b - -";
 
-// The output from start-up through the summary line; "st 0" is set first,
-// and nothing is sent while the suite runs, since input would cut every
-// search short.
-lines run_suite(const engine_process::file_list& files, const std::string& command) {
+// The output from start-up through the summary line; "st 0" (or the given
+// time) is set first, and nothing is sent while the suite runs, since input
+// would cut every search short.
+lines run_suite(const engine_process::file_list& files, const std::string& command,
+                const std::string& time = "st 0") {
     engine_process e(files);
     e.send("nopost");
-    e.send("st 0");
+    e.send(time);
     e.send(command);
     return e.read_until(SUMMARY, SUITE_TIMEOUT_MS);
 }
@@ -45,7 +50,32 @@ bool contains(const lines& out, const std::string& line) {
     return std::find(out.begin(), out.end(), line) != out.end();
 }
 
+std::string first_lines(const std::string& path, int count) {
+    std::ifstream in(path);
+    std::string text, line;
+    for (int i = 0; i < count && std::getline(in, line); i++) text += line + "\n";
+    return text;
+}
+
 } // namespace
+
+TEST(Epd, WinAtChessRecordsAreSearchedAndCounted) {
+    const std::string records = first_lines(DATA_DIR + "/epd/wacnew.epd", WAC_RECORDS);
+    ASSERT_FALSE(records.empty()) << "Win-At-Chess suite missing under " << DATA_DIR;
+    lines out = run_suite({{"epd/wacnew.epd", records}}, "epd 3", "st 1");
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(contains(out, "epd/wacnew.epd"));
+    EXPECT_TRUE(contains(out, "4 lines where read"));
+    EXPECT_TRUE(contains(out, "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - <1>"));
+    EXPECT_TRUE(contains(out, "Qg6"));
+    lines v = verdicts(out);
+    ASSERT_EQ(v.size(), size_t(WAC_RECORDS));
+    const int solved = int(std::count(v.begin(), v.end(), "solved"));
+    char summary[80];
+    snprintf(summary, sizeof summary, "total test: %d solved: %d percent: %.1f%%", WAC_RECORDS,
+             solved, solved * 100.0 / WAC_RECORDS);
+    EXPECT_EQ(out.back(), summary);
+}
 
 TEST(Epd, BestAvoidAndRecordsThatCannotBeSearched) {
     const std::string suite = MATE_IN_ONE + " bm Ra8#; id \"best\";\n" + MATE_IN_ONE +

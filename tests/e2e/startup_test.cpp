@@ -40,6 +40,8 @@ TEST(Startup, HashSizeLimitsAndComments) {
         {"hash 2\n", "hash table size = 2 Mb"},
         {"hash 998\n", "hash table size = 998 Mb"},
         {"# hash 64\n", "hash table size = 16 Mb"},
+        {" hash 64\n", "hash table size = 16 Mb"},
+        {"hashsize 32\n", "hash table size = 16 Mb"},
         {"hash 64\r\nhash 1\r\n", "hash table size = 64 Mb"},
         {"hash 32\nhash 8\n", "hash table size = 8 Mb"},
         {"hash", "hash table size = 16 Mb"},
@@ -58,4 +60,13 @@ TEST(Startup, BitbasePathIsEchoedAndKeepsItsText) {
     EXPECT_EQ(out[1], "configuration file: \"korvel.cfg\" -- found");
     EXPECT_EQ(out[2], "egbb_path = /tmp/tb/");
     EXPECT_EQ(out[3], "EgbbProbe not Loaded!");
+}
+
+TEST(Startup, EndOfInputEndsTheProcessCleanly) {
+    engine_process e;
+    e.send("perft 1");
+    e.close_input();
+    lines out = e.read_to_end();
+    EXPECT_EQ(out[3], "perft(1): 20");
+    EXPECT_EQ(e.wait_exit(), 0);
 }

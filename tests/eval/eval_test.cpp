@@ -6,6 +6,7 @@
 #include <string>
 
 #include "eval/eval.h"
+#include "eval/terms.h"
 #include "eval/tropism.h"
 #include "movegen/mlist.h"
 #include "support/epd_counts.h"
@@ -86,6 +87,14 @@ class Evaluate : public testing::Test {
     }
 };
 
+TEST_F(Evaluate, StartPositionIsLevelWithFullWeightOnTheOpening) {
+    EXPECT_EQ(score(START), 0);
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), 0);
+    EXPECT_EQ(material_phase(*b), 58);
+    EXPECT_EQ(phase_weight(58), 1.0);
+    EXPECT_EQ(phase_weight(0), 0.0);
+}
+
 TEST_F(Evaluate, MaterialThatCannotMateIsDrawn) {
     for (const char* fen : {"8/8/4k3/8/8/3NK3/8/8 w - - 0 1", "8/8/4k3/8/8/2NNK3/8/8 b - - 0 1",
                             "8/2n5/4k3/8/8/3BK3/8/8 w - - 0 1", "8/8/4k3/8/8/4K3/8/8 b - - 0 1"}) {
@@ -98,13 +107,78 @@ TEST_F(Evaluate, MaterialThatCannotMateIsDrawn) {
         EXPECT_NE(score(fen), 0) << fen;
 }
 
+// Whole scores worked out term by term, so that a weight wrong for both
+// colours alike shows. With kings and pawns only the blend weight is 0 and
+// the score is the endgame score; the kings on e1 and e8 cancel (30 - 30).
+TEST_F(Evaluate, KingsAndPawnsScoreTheirEndgameTerms) {
+    // e2 alone: pawn 100, rank 2 placement 1, isolated -10, passed on
+    // rank 2 +15.
+    EXPECT_EQ(score("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"), 106);
+    EXPECT_EQ(score("4k3/8/8/8/8/8/4P3/4K3 b - - 0 1"), -106);
+    // e2 and e4: pawns 200, placement 1 + 10, e4 doubled -20, both
+    // isolated -20, both passed 15 + 45.
+    EXPECT_EQ(score("4k3/8/8/8/4P3/8/4P3/4K3 w - - 0 1"), 231);
+    // a5 against b5, level: both isolated, both passed. White: placement 20,
+    // isolated -10, passed on rank 5 +60; Black: placement -10, isolated
+    // +10, passed -45.
+    EXPECT_EQ(score("4k3/8/8/Pp6/8/8/8/4K3 w - - 0 1"), 25);
+    // Against b6 neither pawn is passed. White: placement 20, isolated -10;
+    // Black: placement -5, isolated +10.
+    EXPECT_EQ(score("4k3/8/1p6/P7/8/8/8/4K3 w - - 0 1"), 15);
+}
+
+// With a full set of pieces the blend weight is exactly 1 and the score is
+// the opening score; a position that differs from its mirror image in one
+// place scores what that difference adds.
+TEST_F(Evaluate, OpeningTermsOfAnOpenAndAHalfOpenFile) {
+    // Without White's a-pawn: pawn -80, its placement on a2 (-6) gone +6,
+    // the a1 rook on a file without White pawns +12, and its mobility from
+    // 0 squares (-4) to 6 (a2..a7: 2) +6.
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1"), -56);
+    EXPECT_EQ(score("rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR b KQkq - 0 1"), 56);
+    // Both a-pawns gone and Black's a8 rook too (phase 53). Opening: rook
+    // 450, its open file (-18) and its mobility over 7 squares (-2) gone
+    // +20, and the White king's safety (shelter 0 less Black's closeness 32
+    // at full material) eases from -32 to -31 * 2650 / 3100 = -26: +6, so
+    // 476. Endgame: rook 500, mobility +2, king safety from -32 to
+    // -2750 * 31 / 3250 = -26: +6, so 508. Blend: 476 + 32 * 7.5 / 87 = 478.76.
+    EXPECT_EQ(score("1nbqkbnr/1ppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w Kk - 0 1"), 478);
+}
+
 // The start position's material and pawns score 0, so a window at 1000
 // leaves the first exit's bound; the margin test is inclusive.
 TEST_F(Evaluate, FirstLazyExitReturnsTheBound) {
+    EXPECT_EQ(score(START, 1000, 1001), 1000);
+    EXPECT_EQ(score(START, -1001, -1000), -1000);
     EXPECT_EQ(score(START, 350, 351), 350);
     EXPECT_EQ(score(START, -351, -350), -350);
     EXPECT_EQ(score(START, 349, 351), 0);
     EXPECT_EQ(score(START, -351, -349), 0);
+}
+
+// With every piece on the board the blend is the opening score itself, so
+// the score before mobility is the full score less the mobility sum.
+TEST_F(Evaluate, SecondLazyExitSkipsOnlyMobility) {
+    const int full = score("rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 1 1");
+    int mobility = 0;
+    for (int colour : {WHITE, BLACK})
+        for (int type : {KNIGHT, BISHOP, ROOK})
+            for_each_piece(*b, colour, type, [&](int s) {
+                mobility += colour_sign(colour) * piece_mobility(*b, type, s, colour);
+            });
+    const int partial = full + mobility; // Black to move: White's mobility counts against
+    ASSERT_NE(mobility, 0);
+    EXPECT_EQ(e.evaluate(*b, partial + 41, partial + 42), partial);
+    EXPECT_EQ(e.evaluate(*b, partial + 40, partial + 41), full);
+    EXPECT_EQ(e.evaluate(*b, partial - 42, partial - 41), partial);
+    EXPECT_EQ(e.evaluate(*b, partial - 41, partial - 40), full);
+}
+
+TEST_F(Evaluate, PromotedQueensPushTheWeightPastOne) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/QQQPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(material_phase(*b), 58 + 27);
+    EXPECT_GT(phase_weight(material_phase(*b)), 1.0);
+    EXPECT_GT(e.evaluate(*b, -FULL, FULL), 2000);
 }
 
 TEST_F(Evaluate, EveryReferencePositionMatchesItsMirror) {
@@ -122,6 +196,7 @@ TEST_F(Evaluate, EveryReferencePositionMatchesItsMirror) {
 TEST_F(Evaluate, RandomGamesMatchTheirMirrors) {
     std::mt19937 rng(20240611);
     auto cases = read_perft_cases(KORVEL_DATA_DIR "/perft.epd");
+    ASSERT_FALSE(cases.empty()) << "no reference positions in " KORVEL_DATA_DIR "/perft.epd";
     for (int game = 0; game < 4; game++) {
         for (const perft_case& c : cases) {
             b->set_position(c.fen.c_str());
@@ -129,6 +204,23 @@ TEST_F(Evaluate, RandomGamesMatchTheirMirrors) {
             random_walk(rng, 60, c.fen);
         }
     }
+}
+
+TEST(Tropism, TablesFollowDistanceAndDiagonals) {
+    build_distance_tables();
+    EXPECT_EQ(tropism_b[E1][E1], 14);
+    EXPECT_EQ(tropism_a[E1][E1], 35);
+    EXPECT_EQ(tropism_half[E1][E1], 7);
+    EXPECT_EQ(tropism_diag[E1][E1], 3 + 3 + 7);
+    EXPECT_EQ(tropism_b[A8][H1], 0);
+    EXPECT_EQ(tropism_diag[A8][H1], 3); // same long diagonal, nothing else
+    EXPECT_EQ(tropism_diag[H8][A1], 3);
+    EXPECT_EQ(tropism_diag[B1][A1], 2 + 2 + 6); // neighbouring diagonals both ways
+    EXPECT_EQ(tropism_diag[C1][A1], 1 + 1 + 6);
+    EXPECT_EQ(tropism_diag[D1][A1], 5);       // three apart: no bonus
+    EXPECT_EQ(tropism_a[A8][10], 5 * 11 / 2); // c7: truncated
+    for (int s1 = 0; s1 < 64; s1++)
+        for (int s2 = 0; s2 < 64; s2++) ASSERT_EQ(tropism_diag[s1][s2], tropism_diag[s2][s1]);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Generation order, the capture list and the legal filter.
+// Generation order, the capture list, the legal filters, the move lookup
+// and the root sort.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -38,8 +39,24 @@ TEST_F(MoveGen, StartPositionOrder) {
     EXPECT_EQ(ml->first[1], ml->first[0]);
 }
 
-// The quiescence search's capture list leaves en passant out.
-TEST_F(MoveGen, EnPassant) {
+TEST_F(MoveGen, PromotionsAndCaptures) {
+    b->set_position("r1n1k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
+    ml->generate_moves(*b, 0);
+    EXPECT_EQ(list(0).substr(0, 108), "b7b8Q/10 b7b8R/10 b7b8B/10 b7b8N/10 b7a8Q/11 b7a8R/11 "
+                                      "b7a8B/11 b7a8N/11 b7c8Q/11 b7c8R/11 b7c8B/11 b7c8N/11 ");
+    b->set_position("r1n5/1P6/8/8/8/8/8/k3K3 w - - 0 1");
+    EXPECT_EQ(ml->generate_captures(*b, 0), 3);
+    EXPECT_EQ(list(0), "b7b8Q/10 b7a8Q/11 b7c8Q/11 ");
+}
+
+TEST_F(MoveGen, PawnAdvancesAndEnPassant) {
+    b->set_position("4k3/8/8/8/4p3/8/4P3/4K3 w - - 0 1");
+    ml->generate_moves(*b, 0);
+    EXPECT_EQ(list(0).substr(0, 7), "e2e3/2 ");
+    EXPECT_EQ(list(0).find("e2e4"), std::string::npos);
+    b->set_position("4k3/8/8/8/8/4p3/4P3/4K3 w - - 0 1");
+    ml->generate_moves(*b, 0);
+    EXPECT_EQ(list(0).find("e2"), std::string::npos);
     // An en passant square with no pawn that could have passed gives nothing.
     b->set_position("4k3/8/8/3P4/8/8/8/4K3 w - e6 0 1");
     ml->generate_moves(*b, 0);
@@ -59,7 +76,14 @@ TEST_F(MoveGen, KingsAreNeverTargets) {
     EXPECT_EQ(ml->generate_captures(*b, 0), 0);
 }
 
-TEST_F(MoveGen, LegalFilterInCheck) {
+TEST_F(MoveGen, CastlingIsListedByRightsAlone) {
+    b->set_position("rn2k2r/8/8/8/8/8/8/RN2KB1R w KQkq - 0 1");
+    ml->generate_moves(*b, 0);
+    EXPECT_NE(list(0).find("e1g1/16 e1c1/16 "), std::string::npos);
+    EXPECT_FALSE(b->make_move(move{E1, G1, 0, FLAG_CASTLE}));
+}
+
+TEST_F(MoveGen, LegalFiltersAndCounts) {
     // A knight gives check: only king moves to safe squares and the capture remain.
     b->set_position("4k3/8/8/8/8/5n2/8/R3K3 w - - 0 1");
     int n = ml->generate_legal_moves(*b, 2);
@@ -69,4 +93,37 @@ TEST_F(MoveGen, LegalFilterInCheck) {
         b->unmake_move();
     }
     EXPECT_EQ(n, 4); // Kd1? no (f3 covers d2, e1 neighbours): e2, f1, f2 and d1
+    b->set_position("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(ml->count_legal_moves(*b), 0);
+    b->set_position("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(ml->count_legal_moves(*b), 0);
+}
+
+TEST_F(MoveGen, FindMoveNeedsThePromotionPiece) {
+    b->set_position("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
+    ml->first[0] = 0;
+    ml->generate_moves(*b, 0);
+    move m = no_move;
+    EXPECT_EQ(ml->find_move(8, 0, 0, &m), -1);
+    EXPECT_EQ(m, no_move);
+    EXPECT_GE(ml->find_move(8, 0, QUEEN, &m), 0);
+    EXPECT_EQ(m.flags, 0x0A);
+}
+
+TEST_F(MoveGen, RootSortIsStable) {
+    b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1");
+    ml->first[0] = 0;
+    ml->first[1] = 4;
+    const move a{1, 2, 0, 0}, bb{3, 4, 0, 0}, c{5, 6, 0, 0}, d{7, 8, 0, 0};
+    const move in[4] = {a, bb, c, d};
+    const int scores[4] = {5, 9, 9, 1};
+    for (int i = 0; i < 4; i++) {
+        ml->moves[i] = in[i];
+        ml->scores[i] = scores[i];
+    }
+    ml->sort_root_moves();
+    EXPECT_EQ(ml->moves[0], bb);
+    EXPECT_EQ(ml->moves[1], c);
+    EXPECT_EQ(ml->moves[2], a);
+    EXPECT_EQ(ml->moves[3], d);
 }

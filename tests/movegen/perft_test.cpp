@@ -54,3 +54,20 @@ TEST(Perft, ReferenceCountsWithKeyCheckedAtEveryNode) {
             EXPECT_EQ(w->leaves[d], c.counts[d]) << c.fen << " depth " << d + 1;
     }
 }
+
+TEST(Perft, DepthZeroAndMatedSideCountNothing) {
+    auto ml = std::make_unique<mlist>();
+    auto b = std::make_unique<board>();
+    b->set_position("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3");
+    testing::internal::CaptureStdout();
+    perft(3, *ml, *b);
+    std::string out = testing::internal::GetCapturedStdout();
+    const std::string expected = "perft(1): 0\nperft(2): 0\nperft(3): 0\n\n";
+    EXPECT_EQ(out.substr(0, expected.size()), expected);
+    EXPECT_EQ(out.back(), '\n');
+    testing::internal::CaptureStdout();
+    perft(-2, *ml, *b);
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.substr(0, 1), "\n");
+    EXPECT_EQ(out.find("perft("), std::string::npos);
+}

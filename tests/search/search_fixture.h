@@ -78,6 +78,16 @@ class SearchTest : public testing::Test {
         return text;
     }
 
+    // The list of a ply as the test fills it by hand.
+    void set_list(int ply, std::initializer_list<std::pair<move, int>> entries) {
+        int i = ml->first[ply];
+        for (const auto& [m, score] : entries) {
+            ml->moves[i] = m;
+            ml->scores[i++] = score;
+        }
+        ml->first[ply + 1] = i;
+    }
+
     // The ordering score a move of the ply's list was given.
     int score_of(int ply, move m) const {
         for (int i = ml->first[ply]; i < ml->first[ply + 1]; i++)

@@ -178,12 +178,18 @@ TEST_F(SearchTest, TableCutsOffOnlyOffThePrincipalLine) {
 }
 
 TEST_F(SearchTest, QuiescenceStandsPatInAQuietPosition) {
-    set("4k3/pp6/8/8/8/8/8/4K3 w - - 0 1");
-    const int e = ev->evaluate(*b, -MATE, MATE);
-    EXPECT_EQ(s->quiesce(e - 100, e + 100, 1), e);
-    EXPECT_EQ(s->quiesce(e - 100, e - 10, 1), ev->evaluate(*b, e - 100, e - 10)) << "fails high";
-    EXPECT_EQ(s->quiesce(e + 10, e + 100, 1), e + 10) << "fails low to alpha";
-    EXPECT_EQ(s->nodes, 0);
+    for (const char* fen :
+         {"4k3/8/8/8/8/8/PPP5/R3K3 w - - 0 1", "4k3/pp6/8/8/8/8/8/4K3 w - - 0 1"}) {
+        set(fen);
+        const int e = ev->evaluate(*b, -MATE, MATE);
+        const int windows[][2] = {{e - 100, e + 100}, {e + 10, e + 100}, {e - 100, e - 10}};
+        for (const auto& w : windows) {
+            const int s_pat = ev->evaluate(*b, w[0], w[1]);
+            const int expected = s_pat >= w[1] ? s_pat : std::max(w[0], s_pat);
+            EXPECT_EQ(s->quiesce(w[0], w[1], 1), expected) << fen << " " << w[0] << " " << w[1];
+        }
+        EXPECT_EQ(s->nodes, 0);
+    }
 }
 
 // Stand pat does not stop a capture that gains more than alpha needs.

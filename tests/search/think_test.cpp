@@ -1,7 +1,8 @@
 // Iterative deepening as the command sets use it: what it prints, what it
 // leaves behind, and that the same search gives the same result.
 #include <cstdio>
-#include <string>
+#include <sstream>
+#include <vector>
 
 #include "search/search_fixture.h"
 #include "search/time_control.h"
@@ -17,8 +18,11 @@ constexpr const char* VARIED[] = {
     "r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3",
     "r3r1k1/pp3pbp/1qp3p1/2B5/2BP2b1/Q1n2N2/P4PPP/3R1K1R b - - 1 18",
     "8/8/1p1r1k2/p1pPN1p1/P3KnP1/1P6/8/3R4 b - - 5 54",
+    "5k2/7R/4P2p/5K2/p1r2P1p/8/8/8 b - - 0 1",
     "8/2P5/8/8/8/2k5/8/K7 w - - 0 1",
+    "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1",
     "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1",
+    "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1",
 };
 
 bool uci_on() {
@@ -39,6 +43,13 @@ int polls_left = 0;
 // Input arrives after a set number of polls.
 void input_after_polls() {
     if (--polls_left <= 0) think_state = 0;
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
 }
 
 } // namespace
@@ -93,35 +104,92 @@ TEST_F(ThinkTest, NoLegalMoveEndsAtOnce) {
     }
 }
 
-// Both formats, with a capture, a promotion and a node count past 2^31
-// (hours of analysis). Only the moves' squares are printed, so h8h7 needs
-// no flags.
-TEST_F(ThinkTest, ThinkingLinesOfBothDialects) {
-    set("3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1");
-    s->pv[0] = find("e7d8q");
-    s->pv[1] = move{7, 15, 0, 0};
-    s->pv[2] = find("e1e2");
-    s->pv[3] = no_move;
-    seldepth = 9;
+TEST_F(ThinkTest, ThinkingLineOfTheConsoleAndXboard) {
+    set(START);
+    const move e2e4 = find("e2e4");
+    ASSERT_TRUE(b->make_move(e2e4));
+    s->pv[0] = e2e4;
+    s->pv[1] = find("e7e5");
+    s->pv[2] = no_move;
+    b->unmake_move();
     search_start_ms = now_ms() - 1234;
-    const std::string console = printed(900, 3, 3000000000);
+    const std::string text = printed(34, 5, 56789);
     int centiseconds = -1;
-    ASSERT_EQ(sscanf(console.c_str() + 11, "%6d", &centiseconds), 1) << console;
+    ASSERT_EQ(sscanf(text.c_str() + 11, "%6d", &centiseconds), 1) << text;
     EXPECT_GE(centiseconds, 123);
     EXPECT_LT(centiseconds, 1000); // unless the test stalls for seconds
     char expected[80];
-    snprintf(expected, sizeof expected, "  3    900 %6d 3000000000 e7xd8(Q) h8-h7 e1-e2 \n",
-             centiseconds);
-    EXPECT_EQ(console, expected);
+    snprintf(expected, sizeof expected, "  5     34 %6d      56789 e2-e4 e7-e5 \n", centiseconds);
+    EXPECT_EQ(text, expected);
+    EXPECT_NE(printed(0, 30, 3000000000).find(" 3000000000 e2-e4"), std::string::npos);
+}
 
+TEST_F(ThinkTest, ThinkingLineOfUci) {
     seams.uci_dialect = uci_on;
-    const std::string uci = printed(900, 3, 3000000000);
-    const size_t at = uci.find(" time ");
-    ASSERT_NE(at, std::string::npos) << uci;
-    const long long ms = atoll(uci.c_str() + at + 6);
+    set(START);
+    s->pv[0] = find("e2e4");
+    s->pv[1] = move{12, 28, 0, 0}; // e7e5 as packed; only its squares are printed
+    s->pv[2] = no_move;
+    seldepth = 9;
+    search_start_ms = now_ms() - 1234;
+    const std::string text = printed(34, 5, 56789);
+    long long ms = -1;
+    const size_t at = text.find(" time ");
+    ASSERT_NE(at, std::string::npos) << text;
+    ms = atoll(text.c_str() + at + 6);
     EXPECT_GE(ms, 1234);
-    EXPECT_EQ(uci, "info depth 3 seldepth 9 time " + std::to_string(ms) +
-                       " nodes 3000000000 score cp 900 pv e7d8q h8h7 e1e2 \n");
+    EXPECT_LT(ms, 10000); // unless the test stalls for seconds
+    const std::string expected = "info depth 5 seldepth 9 time " + std::to_string(ms) +
+                                 " nodes 56789 score cp 34 pv e2e4 e7e5 \n";
+    EXPECT_EQ(text, expected);
+    // Mate scores too are printed as centipawns.
+    EXPECT_NE(printed(32760, 7, 1).find(" score cp 32760 pv "), std::string::npos);
+    // Hours of analysis pass 2^31 nodes.
+    EXPECT_NE(printed(0, 30, 3000000000).find(" nodes 3000000000 "), std::string::npos);
+}
+
+TEST_F(ThinkTest, CapturesAndPromotionsInBothDialects) {
+    set("3r3k/4P3/8/8/8/8/8/4K3 w - - 0 1");
+    s->pv[0] = find("e7d8q");
+    s->pv[1] = move{7, 15, 0, 0}; // h8h7
+    s->pv[2] = find("e1e2");
+    s->pv[3] = no_move;
+    search_start_ms = now_ms();
+    const std::string console = printed(900, 3, 10);
+    EXPECT_EQ(console.substr(console.size() - 23), " e7xd8(Q) h8-h7 e1-e2 \n") << console;
+    seams.uci_dialect = uci_on;
+    const std::string uci = printed(900, 3, 10);
+    EXPECT_EQ(uci.substr(uci.find(" pv ")), " pv e7d8q h8h7 e1e2 \n") << uci;
+}
+
+TEST_F(ThinkTest, DepthsOneAndTwoPrintNothing) {
+    set(START);
+    s->pv[0] = find("e2e4");
+    s->pv[1] = no_move;
+    for (bool uci : {false, true}) {
+        seams.uci_dialect = uci ? uci_on : nullptr;
+        EXPECT_EQ(printed(10, 1, 20), "");
+        EXPECT_EQ(printed(10, 2, 40), "");
+        EXPECT_NE(printed(10, 3, 60), "");
+    }
+}
+
+// A search to depth 6 prints depths 3 to 5 and nothing below; every line
+// shows a legal line of play.
+TEST_F(ThinkTest, SearchPrintsFromDepthThree) {
+    set(VARIED[1]);
+    s->show_thinking = 1;
+    testing::internal::CaptureStdout();
+    think_to(6);
+    const std::vector<std::string> lines = split_lines(testing::internal::GetCapturedStdout());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(atoi(lines.front().c_str()), 3);
+    EXPECT_EQ(atoi(lines.back().c_str()), 5);
+    for (const std::string& l : lines) EXPECT_GE(atoi(l.c_str()), 3) << l;
+    s->show_thinking = 0;
+    testing::internal::CaptureStdout();
+    think_to(6);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 // The line the search reports, and its second move offered for pondering,

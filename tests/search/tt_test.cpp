@@ -24,7 +24,10 @@ class TranspositionTable : public testing::Test {
 } // namespace
 
 TEST(TranspositionTableSize, LargestPowerOfTwoNotAboveTheSize) {
+    EXPECT_EQ(tt_size_for(16), 1u << 20);
     EXPECT_EQ(tt_size_for(24), 1u << 20);
+    EXPECT_EQ(tt_size_for(100), 1u << 22);
+    EXPECT_EQ(tt_size_for(1), 65536u);
     EXPECT_EQ(tt_size_for(0), 1u);
     EXPECT_EQ(tt_size_for(4095), 1u << 27);
     // Sizes the 32-bit rule would wrap, and negative ones, are clamped.
@@ -81,10 +84,9 @@ TEST_F(TranspositionTable, MateScoresAreStoredRelativeToTheNode) {
     struct {
         int store_ply, score, stored, probe_ply, probed;
     } const cases[] = {
-        {5, 32000, 32005, 3, 32002},
-        {4, -3001, -3005, 1, -3004},
-        {4, -3000, -3000, 9, -3000},
-        {5, 32767, 32767, 0, 32767}, // never wraps
+        {5, 32000, 32005, 3, 32002},    {7, 2999, 2999, 2, 2999},    {4, -3001, -3005, 1, -3004},
+        {4, -3000, -3000, 9, -3000},    {5, 32767, 32767, 0, 32767}, // never wraps
+        {5, -32767, -32767, 0, -32767},
     };
     for (const auto& c : cases) {
         tt_clear();
@@ -102,6 +104,29 @@ TEST_F(TranspositionTable, DepthsOutsideTheInfoFieldAreClamped) {
     EXPECT_TRUE(tt_probe(KEY, 255, 0).hit);
 }
 
+TEST_F(TranspositionTable, SameAgeKeepsDeeperAndTighterEntries) {
+    tt_next_age();
+    tt_store(0, 100, 6, KEY, BOUND_LOWER, no_move);
+
+    tt_store(0, 200, 6, KEY, BOUND_UPPER, MOVE_A); // looser bound: only the move is filled in
+    tt_result r = tt_probe(KEY, 6, 0);
+    EXPECT_EQ(r.score, 100);
+    EXPECT_EQ(r.bound, BOUND_LOWER);
+    EXPECT_EQ(r.best, MOVE_A);
+
+    tt_store(0, 300, 6, KEY, BOUND_UPPER, MOVE_B); // the move is kept once set
+    EXPECT_EQ(tt_move(KEY), MOVE_A);
+    tt_store(0, 300, 5, KEY, BOUND_EXACT, MOVE_B); // shallower
+    EXPECT_EQ(tt_probe(KEY, 5, 0).score, 100);
+    tt_store(0, 300, 2, OTHER_KEY, BOUND_EXACT, MOVE_B); // another position, shallower
+    EXPECT_EQ(tt_move(KEY), MOVE_A);
+
+    tt_store(0, 400, 6, KEY, BOUND_LOWER, no_move); // replaces, erasing the move
+    r = tt_probe(KEY, 6, 0);
+    EXPECT_EQ(r.score, 400);
+    EXPECT_EQ(r.best, no_move);
+}
+
 TEST_F(TranspositionTable, AnOlderGenerationAlwaysYields) {
     tt_next_age();
     tt_store(0, 100, 10, KEY, BOUND_EXACT, MOVE_A);
@@ -115,9 +140,13 @@ TEST_F(TranspositionTable, AnOlderGenerationAlwaysYields) {
     EXPECT_EQ(r.best, MOVE_B);
 }
 
-// Age 0 belongs to a cleared table: the ages run 1 to 15 and round again to 1.
-TEST_F(TranspositionTable, AgesSkipZeroAfterAClear) {
-    for (int i = 0; i < 16; i++) tt_next_age();
+TEST_F(TranspositionTable, AgesRunOneToFifteenAfterAClear) {
+    EXPECT_EQ(tt_age(), 0);
+    for (int expected = 1; expected <= 15; expected++) {
+        tt_next_age();
+        EXPECT_EQ(tt_age(), expected);
+    }
+    tt_next_age();
     EXPECT_EQ(tt_age(), 1);
     tt_store(0, 7, 3, KEY, BOUND_EXACT, MOVE_A);
     tt_clear();

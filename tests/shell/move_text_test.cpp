@@ -46,6 +46,7 @@ struct san_case {
 TEST(MoveText, CoordinateForm) {
     EXPECT_EQ(text_of(mv("e2", "e4", 0, 0x06)), "e2e4");
     EXPECT_EQ(text_of(mv("e7", "e8", QUEEN, 0x0a)), "e7e8Q");
+    EXPECT_EQ(text_of(mv("a7", "b8", KNIGHT, 0x0b)), "a7b8N");
     EXPECT_EQ(text_of(no_move), "a8a8");
     EXPECT_EQ(text_of(mv("g1", "f3", QUEEN, 0x00)), "g1f3"); // no promotion flag
     EXPECT_EQ(std::string(move_to_text(mv("a2", "a1", ROOK, 0x0a)).text) + text_of(no_move),
@@ -60,29 +61,57 @@ TEST(MoveText, SquareFromText) {
         EXPECT_EQ(square_from_text(bad), NO_SQUARE) << bad;
 }
 
-// Spellings the round trip of every legal move below never writes: blanks,
-// no capture mark, lower-case pieces, castling with zeros or a check mark,
-// pins and ambiguity the text leaves unresolved.
+TEST(MoveText, OriginsStopAtTheFirstPieceAndKingsReachNeighboursOnly) {
+    auto b = std::make_unique<board>();
+    b->set_position("4k3/8/8/8/R2rR2R/8/8/4K3 w - - 0 1");
+    origin_list o = origins_of(*b, square_from_text("f4"), ROOK, WHITE);
+    ASSERT_EQ(o.count, 2);
+    EXPECT_EQ(o.squares[0], square_from_text("h4")); // east before west
+    EXPECT_EQ(o.squares[1], square_from_text("e4"));
+    EXPECT_EQ(origins_of(*b, square_from_text("c4"), ROOK, WHITE).count, 1); // a4 only: d4 blocks
+    EXPECT_EQ(origins_of(*b, square_from_text("d2"), KING, WHITE).count, 1);
+    EXPECT_EQ(origins_of(*b, square_from_text("d5"), KING, WHITE).count, 0);
+    EXPECT_EQ(origins_of(*b, square_from_text("f4"), PAWN, WHITE).count, 0);
+}
+
 TEST(MoveText, SanWordsResolveToTheGeneratedMove) {
     const san_case cases[] = {
+        {START, "e4", mv("e2", "e4", 0, 0x06)},
         {START, "  Nf3", mv("g1", "f3", 0, 0x00)},
+        {"rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR w KQkq - 0 1", "Nbd2",
+         mv("b1", "d2", 0, 0x00)},
+        {"rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2", "exd5",
+         mv("e4", "d5", 0, 0x03)},
         {"rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2", "ed5",
          mv("e4", "d5", 0, 0x03)},
+        {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8=Q", mv("e7", "e8", QUEEN, 0x0a)},
         {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8q+", mv("e7", "e8", QUEEN, 0x0a)},
+        {"k2r4/4P3/8/8/8/8/8/4K3 w - - 0 1", "exd8=N", mv("e7", "d8", KNIGHT, 0x0b)},
+        {"4k3/8/8/8/8/8/p7/4K3 b - - 0 1", "a1=R", mv("a2", "a1", ROOK, 0x0a)},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "exd6", mv("e5", "d6", 0, 0x23)},
         {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1", "exd3 e.p.", mv("e4", "d3", 0, 0x23)},
         {START, "O-O", mv("e1", "g1", 0, 0x10)}, // not allowed here: make_move decides
         {START, "0-0", mv("e1", "g1", 0, 0x10)},
         {START, "o-o+", mv("e1", "g1", 0, 0x10)},
         {START, "O-O-O#", mv("e1", "c1", 0, 0x10)},
+        {"rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 0 1", "O-O",
+         mv("e8", "g8", 0, 0x10)},
+        {START, "Ng1-f3", mv("g1", "f3", 0, 0x00)},
         {"7k/8/8/8/8/2N5/8/r5NK w - - 0 1", "Ne2", mv("c3", "e2", 0, 0x00)}, // g1 is pinned
         {START, "Nge2", no_move}, // e2 holds a white pawn
+        {"4k3/8/8/8/8/2N5/8/4K1N1 w - - 0 1", "Nge2", mv("g1", "e2", 0, 0x00)},
+        {"4k3/8/8/8/8/2N5/8/2N1K3 w - - 0 1", "N1e2", mv("c1", "e2", 0, 0x00)},
+        {"4k3/8/8/8/8/2N5/8/2N1K3 w - - 0 1", "N3e2", mv("c3", "e2", 0, 0x00)},
         {"4k3/8/8/8/8/2N5/8/2N1K3 w - - 0 1", "Ne2", no_move},
         {"7k/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "Qh4e1", mv("h4", "e1", 0, 0x00)},
         {"7k/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "Qhe1", no_move},
         {"4k3/8/8/8/8/8/4K3/R6R w - - 0 1", "Rd1", no_move},
+        {"4k3/8/8/8/8/8/4K3/R6R w - - 0 1", "Rad1", mv("a1", "d1", 0, 0x00)},
         {"4k3/8/8/8/8/8/4K3/R6R w - - 0 1", "Rxd1", no_move},
+        {"3rk3/8/8/8/8/8/4K3/3R4 w - - 0 1", "Rd8+", mv("d1", "d8", 0, 0x01)},
         {START, "Bc4", no_move},
         {START, "Kd5", no_move}, // a king reaches its neighbours only
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "Kf2", mv("e1", "f2", 0, 0x00)},
         {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "Kxf2", mv("e1", "f2", 0, 0x00)},
     };
     auto b = std::make_unique<board>();
@@ -101,16 +130,21 @@ TEST(MoveText, WordsNamingNoGeneratedMoveGiveNoMove) {
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "exf6", no_move},
         {"k7/4P3/8/8/8/8/8/4K3 w - - 0 1", "e8", no_move}, // promotion without a piece
         {START, "e3=Q", no_move},
+        {"4k3/8/8/8/8/4p3/3P4/4K3 w - - 0 1", "dxe3", mv("d2", "e3", 0, 0x03)},
         {"4k3/8/8/8/8/4N3/3P4/4K3 w - - 0 1", "dxe3", no_move}, // own knight
         {"8/8/8/8/8/4k3/3P4/4K3 w - - 0 1", "dxe3", no_move},   // a king
         {"4k3/8/8/8/8/4p3/4P3/4K3 w - - 0 1", "e3", no_move},   // blocked push
         {"4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e4", no_move},   // blocked double push
+        {"4k3/8/8/8/8/8/3K4/4q3 w - - 0 1", "Kxe1", mv("d2", "e1", 0, 0x01)},
         {"4k3/8/8/8/8/8/8/3QK3 w - - 0 1", "Qxe1", no_move},
         {"8/8/8/8/8/8/3k4/3QK3 w - - 0 1", "Qxd2", no_move},
+        {START, "Nz3", no_move},
         {START, "N9f3", no_move}, // a from-rank or from-file that names none
+        {START, "NGf3", no_move},
         {START, "i4", no_move},
         {START, "Pe4", no_move},
         {START, "O-O-O-O", no_move},
+        {START, "0-1", no_move},
         {START, "Ni9-f3", no_move},
     };
     auto b = std::make_unique<board>();
