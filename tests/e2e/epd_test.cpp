@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <string>
 
+#include "e2e/engine_command.h"
 #include "e2e/engine_process.h"
 
 namespace {
@@ -12,7 +15,9 @@ namespace {
 using lines = std::vector<std::string>;
 
 const std::string SUMMARY = "total test: ";
-constexpr int SUITE_TIMEOUT_MS = 30000;
+// Generous: under wine every unbuffered write of the engine is a round trip
+// through wine's server, and the long suite prints a diagram per record.
+constexpr int SUITE_TIMEOUT_MS = 300000;
 constexpr int LONG_LINE = 300;
 constexpr int MANY_LINES = 2000;
 constexpr int LINES_KEPT = 1001;
@@ -22,11 +27,38 @@ const std::string MATE_IN_ONE = "6k1/5ppp/8/8/8/8/8/R5K1 w - -";
 // Black is mated: the search has no move to give.
 const std::string MATED = "7k/6Q1/6K1/8/8/8/8/8 b - -";
 
+// Places the suite files ("epd/<name>") where the engine under test reads
+// them, for the length of one test: in its working folder, or in the
+// engine's own suite folder, from which they are removed again.
+class suite_files {
+  public:
+    explicit suite_files(const engine_process::file_list& files) {
+        const suite_folder place = engine_suite_folder();
+        for (const auto& [name, content] : files) {
+            if (place.folder.empty()) {
+                in_working_folder_.push_back({name, content});
+                continue;
+            }
+            placed_.push_back(place.folder + name.substr(name.find('/') + 1));
+            std::ofstream(placed_.back(), std::ios::binary) << content;
+        }
+    }
+    ~suite_files() {
+        for (const std::string& f : placed_) remove(f.c_str());
+    }
+    const engine_process::file_list& working_folder() const { return in_working_folder_; }
+
+  private:
+    engine_process::file_list in_working_folder_;
+    std::vector<std::string> placed_;
+};
+
 // The output from start-up through the summary line; "st 0" is set first,
 // and nothing is sent while the suite runs, since input would cut every
 // search short.
 lines run_suite(const engine_process::file_list& files, const std::string& command) {
-    engine_process e(files);
+    suite_files suites(files);
+    engine_process e(suites.working_folder());
     e.send("nopost");
     e.send("st 0");
     e.send(command);
@@ -91,7 +123,8 @@ TEST(Epd, EmptyAndMissingSuites) {
     for (const char* l : {"epd 5", "epd 0", "epd 10", "epd", "eval", "quit"}) e.send(l);
     out = e.read_to_end();
     ASSERT_GE(out.size(), 3u);
+    const std::string missing = engine_suite_folder().engine_text + "undermined.epd";
     EXPECT_EQ(lines(out.end() - 3, out.end()),
-              (lines{"epd/undermined.epd", "cannot open file: epd/undermined.epd", "0"}));
+              (lines{missing, "cannot open file: " + missing, "0"}));
     EXPECT_EQ(e.wait_exit(), 0);
 }
