@@ -5,13 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "shell/platform.h"
+
 constexpr const char* CONFIG_FILE = "korvel.cfg";
 constexpr const char* DEFAULT_BOOK = "korvel.bin";
-#ifdef _WIN32
-constexpr const char* DEFAULT_EGBB_PATH = "c:\\egbb\\";
-#else
-constexpr const char* DEFAULT_EGBB_PATH = "egbb/";
-#endif
 constexpr int DEFAULT_HASH_MB = 16;
 constexpr int MIN_HASH_MB = 2;
 constexpr int MAX_HASH_MB = 998;

@@ -7,11 +7,6 @@
 #include "shell/config.h"
 #include "shell/platform.h"
 
-#ifdef _WIN32
-constexpr const char* EGBB_LIBRARY_FILE = "egbbdll.dll";
-#else
-constexpr const char* EGBB_LIBRARY_FILE = "egbbso64.so";
-#endif
 constexpr int LIBRARY_PATH_BYTES = 260;
 constexpr int EGBB_LOAD_OPTION = 1;
 // The library numbers squares from a1; ours run from a8.

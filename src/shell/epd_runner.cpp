@@ -8,6 +8,7 @@
 #include "search/tt.h"
 #include "shell/console.h"
 #include "shell/move_text.h"
+#include "shell/platform.h"
 
 // Lines read from one suite file; the rest of a longer file is left unread
 // and the printed count says how many were taken.
@@ -16,12 +17,12 @@ constexpr double PERCENT = 100.0;
 
 namespace {
 
-// By suite number, 1 first; relative to the working directory.
-constexpr const char* SUITE_PATHS[EPD_SUITES] = {
-    "epd/mates.epd",    "epd/datanew.epd",    "epd/wacnew.epd",
-    "epd/pawntest.epd", "epd/undermined.epd", "epd/silent.epd",
-    "epd/lumo-pos.epd", "epd/tsp3.epd",       "epd/BravEG.epd",
+// By suite number, 1 first, in the system's suite folder.
+constexpr const char* SUITE_FILES[EPD_SUITES] = {
+    "mates.epd",  "datanew.epd",  "wacnew.epd", "pawntest.epd", "undermined.epd",
+    "silent.epd", "lumo-pos.epd", "tsp3.epd",   "BravEG.epd",
 };
+constexpr int SUITE_PATH_BYTES = 260;
 
 std::vector<std::string> lines_read;
 
@@ -75,7 +76,10 @@ bool run_record(const std::string& line, int number, epd_mode& mode) {
 } // namespace
 
 const char* epd_suite_path(int n) {
-    return n >= 1 && n <= EPD_SUITES ? SUITE_PATHS[n - 1] : nullptr;
+    static char path[SUITE_PATH_BYTES];
+    if (n < 1 || n > EPD_SUITES) return nullptr;
+    snprintf(path, sizeof path, "%s%s", EPD_SUITE_FOLDER, SUITE_FILES[n - 1]);
+    return path;
 }
 
 int epd_read(const char* path) {

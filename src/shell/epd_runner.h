@@ -21,8 +21,9 @@ struct epd_record {
     int count = 0;
 };
 
-// The file of suite n (1..EPD_SUITES) in the folder epd/ of the working
-// directory, or nullptr for any other n.
+// The file of suite n (1..EPD_SUITES) in the system's suite folder (epd/ in
+// the working directory on Linux, c:\prog\epd\ on Windows), or nullptr for
+// any other n. The text stays valid until the next call.
 const char* epd_suite_path(int n);
 
 // Prints the path, reads the file into the line store and prints the count.

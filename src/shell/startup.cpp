@@ -29,7 +29,9 @@ int show_board = 1;
 
 // A GUI reads our answers through a pipe: nothing may wait in a buffer.
 void init_console() {
-    if (!stdin_is_terminal()) {
+    if (stdin_is_terminal()) {
+        prepare_console();
+    } else {
         ignore_interrupts();
         setvbuf(stdin, nullptr, _IONBF, 0);
         setvbuf(stdout, nullptr, _IONBF, 0);

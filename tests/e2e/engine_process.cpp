@@ -1,5 +1,7 @@
 #include "e2e/engine_process.h"
 
+#include "e2e/engine_command.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -43,6 +45,11 @@ engine_process::engine_process(const file_list& files) {
         std::ofstream(dir_ + "/" + name) << content;
     }
 
+    const std::vector<std::string> command = engine_command();
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+
     int in_pipe[2], out_pipe[2];
     if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) abort();
     signal(SIGPIPE, SIG_IGN);
@@ -54,7 +61,7 @@ engine_process::engine_process(const file_list& files) {
         dup2(out_pipe[1], 2);
         close(in_pipe[1]);
         close(out_pipe[0]);
-        execl(KORVEL_BINARY, KORVEL_BINARY, (char*)nullptr);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(in_pipe[0]);

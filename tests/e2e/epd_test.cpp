@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "e2e/engine_command.h"
 #include "e2e/engine_process.h"
 
 namespace {
@@ -16,7 +17,9 @@ using lines = std::vector<std::string>;
 const std::string DATA_DIR = KORVEL_DATA_DIR;
 const std::string SUMMARY = "total test: ";
 constexpr int WAC_RECORDS = 4;
-constexpr int SUITE_TIMEOUT_MS = 30000;
+// Generous: under wine every unbuffered write of the engine is a round trip
+// through wine's server, and the long suite prints a diagram per record.
+constexpr int SUITE_TIMEOUT_MS = 300000;
 constexpr int LONG_LINE = 300;
 constexpr int MANY_LINES = 2000;
 constexpr int LINES_KEPT = 1001;
@@ -26,12 +29,39 @@ const std::string MATE_IN_ONE = "6k1/5ppp/8/8/8/8/8/R5K1 w - -";
 // Black is mated: the search has no move to give.
 const std::string MATED = "7k/6Q1/6K1/8/8/8/8/8 b - -";
 
+// Places the suite files ("epd/<name>") where the engine under test reads
+// them, for the length of one test: in its working folder, or in the
+// engine's own suite folder, from which they are removed again.
+class suite_files {
+  public:
+    explicit suite_files(const engine_process::file_list& files) {
+        const suite_folder place = engine_suite_folder();
+        for (const auto& [name, content] : files) {
+            if (place.folder.empty()) {
+                in_working_folder_.push_back({name, content});
+                continue;
+            }
+            placed_.push_back(place.folder + name.substr(name.find('/') + 1));
+            std::ofstream(placed_.back(), std::ios::binary) << content;
+        }
+    }
+    ~suite_files() {
+        for (const std::string& f : placed_) remove(f.c_str());
+    }
+    const engine_process::file_list& working_folder() const { return in_working_folder_; }
+
+  private:
+    engine_process::file_list in_working_folder_;
+    std::vector<std::string> placed_;
+};
+
 // The output from start-up through the summary line; "st 0" (or the given
 // time) is set first, and nothing is sent while the suite runs, since input
 // would cut every search short.
 lines run_suite(const engine_process::file_list& files, const std::string& command,
                 const std::string& time = "st 0") {
-    engine_process e(files);
+    suite_files suites(files);
+    engine_process e(suites.working_folder());
     e.send("nopost");
     e.send(time);
     e.send(command);
@@ -64,7 +94,7 @@ TEST(Epd, WinAtChessRecordsAreSearchedAndCounted) {
     ASSERT_FALSE(records.empty()) << "Win-At-Chess suite missing under " << DATA_DIR;
     lines out = run_suite({{"epd/wacnew.epd", records}}, "epd 3", "st 1");
     ASSERT_FALSE(out.empty());
-    EXPECT_TRUE(contains(out, "epd/wacnew.epd"));
+    EXPECT_TRUE(contains(out, engine_suite_folder().engine_text + "wacnew.epd"));
     EXPECT_TRUE(contains(out, "4 lines where read"));
     EXPECT_TRUE(contains(out, "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - <1>"));
     EXPECT_TRUE(contains(out, "Qg6"));
@@ -121,7 +151,8 @@ TEST(Epd, EmptyAndMissingSuites) {
     for (const char* l : {"epd 5", "epd 0", "epd 10", "epd", "eval", "quit"}) e.send(l);
     out = e.read_to_end();
     ASSERT_GE(out.size(), 3u);
+    const std::string missing = engine_suite_folder().engine_text + "undermined.epd";
     EXPECT_EQ(lines(out.end() - 3, out.end()),
-              (lines{"epd/undermined.epd", "cannot open file: epd/undermined.epd", "0"}));
+              (lines{missing, "cannot open file: " + missing, "0"}));
     EXPECT_EQ(e.wait_exit(), 0);
 }

@@ -11,9 +11,17 @@
 
 constexpr int LIBRARY_PATH_BYTES = 512;
 
+const char* const EGBB_LIBRARY_FILE = "egbbso64.so";
+// The engine started in the build folder finds the library the build made.
+const char* const DEFAULT_EGBB_PATH = "egbb/";
+const char* const EPD_SUITE_FOLDER = "epd/";
+
 bool stdin_is_terminal() {
     return isatty(STDIN_FILENO) != 0;
 }
+
+// A terminal delivers lines whole; there is nothing to set.
+void prepare_console() {}
 
 void ignore_interrupts() {
     signal(SIGINT, SIG_IGN);
