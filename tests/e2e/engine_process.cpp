@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +17,9 @@
 #include <fstream>
 
 namespace {
+
+// How long an engine whose input is closed may take to leave.
+constexpr int EXIT_TIMEOUT_MS = 5000;
 
 long long now_ms() {
     using namespace std::chrono;
@@ -63,11 +68,21 @@ engine_process::engine_process(const file_list& files) {
     from_engine_ = out_pipe[0];
 }
 
+// An engine that hangs, crashes or fails at the end of a test is a fault of
+// that test's transcript, so it is reported there rather than killed quietly.
 engine_process::~engine_process() {
     close_input();
-    if (pid_ > 0 && wait_exit(5000) == -1) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+        const int status = wait_exit(EXIT_TIMEOUT_MS);
+        if (status == -1) {
+            ADD_FAILURE() << "the engine was still running " << EXIT_TIMEOUT_MS
+                          << " ms after its input closed; killed";
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        } else if (status != 0) {
+            ADD_FAILURE() << "the engine ended with status " << status
+                          << (status > 128 ? " (128 + the signal number)" : "");
+        }
     }
     if (from_engine_ >= 0) close(from_engine_);
     remove_tree(dir_);
@@ -93,6 +108,7 @@ void engine_process::close_input() {
 
 bool engine_process::read_line(std::string& line, int timeout_ms) {
     long long deadline = now_ms() + timeout_ms;
+    timed_out_ = false;
     for (;;) {
         size_t nl = pending_.find('\n');
         if (nl != std::string::npos) {
@@ -107,7 +123,10 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
             return true;
         }
         long long left = deadline - now_ms();
-        if (left <= 0) return false;
+        if (left <= 0) {
+            timed_out_ = true;
+            return false;
+        }
         pollfd p = {from_engine_, POLLIN, 0};
         if (poll(&p, 1, int(left)) <= 0) continue;
         char buf[65536];
@@ -125,8 +144,13 @@ std::vector<std::string> engine_process::read_until(const std::string& prefix, i
     std::string line;
     while (read_line(line, int(std::max(0LL, deadline - now_ms())))) {
         lines.push_back(line);
-        if (line.compare(0, prefix.size(), prefix) == 0) break;
+        if (line.compare(0, prefix.size(), prefix) == 0) return lines;
     }
+    if (timed_out_)
+        ADD_FAILURE() << "no line starting with \"" << prefix << "\" within " << timeout_ms
+                      << " ms";
+    else
+        ADD_FAILURE() << "the output ended before a line starting with \"" << prefix << "\"";
     return lines;
 }
 
@@ -135,6 +159,8 @@ std::vector<std::string> engine_process::read_to_end(int timeout_ms) {
     long long deadline = now_ms() + timeout_ms;
     std::string line;
     while (read_line(line, int(std::max(0LL, deadline - now_ms())))) lines.push_back(line);
+    if (timed_out_)
+        ADD_FAILURE() << "the engine had not ended its output after " << timeout_ms << " ms";
     return lines;
 }
 
