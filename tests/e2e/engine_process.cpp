@@ -48,8 +48,11 @@ engine_process::engine_process(const file_list& files) {
         std::ofstream(dir_ + "/" + name) << content;
     }
 
+    // No end of a pipe may outlive exec: an engine started later would hold
+    // this one's input open, and this one's output would end only when
+    // whatever it started had ended too.
     int in_pipe[2], out_pipe[2];
-    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) abort();
+    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) abort();
     signal(SIGPIPE, SIG_IGN);
     pid_ = fork();
     if (pid_ == 0) {
@@ -57,8 +60,6 @@ engine_process::engine_process(const file_list& files) {
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
         dup2(out_pipe[1], 2);
-        close(in_pipe[1]);
-        close(out_pipe[0]);
         execl(KORVEL_BINARY, KORVEL_BINARY, (char*)nullptr);
         _exit(127);
     }
