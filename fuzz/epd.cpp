@@ -1,8 +1,13 @@
 // EPD records as the console's "epd" command runs them: the input is the
 // suite file; each record's position is set, its operations read, and a
 // search (cut short at its first poll) chooses the move that is judged.
+// What the file can upset is checked: every line is read, once, and the
+// summary counts them all, with no more solved than searched.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -17,6 +22,34 @@
 constexpr int MAX_RECORDS = 4;
 constexpr int SUITE = 1;
 constexpr mode_t FOLDER_MODE = 0700;
+constexpr const char* RUN_OUTPUT = "epd.out";
+constexpr const char* SUMMARY = "total test: %d solved: %d";
+
+namespace {
+
+// Lines as the runner splits them: at each line feed, and a last one
+// without it when anything follows the final line feed.
+int lines_in(const uint8_t* data, size_t size) {
+    int lines = 0;
+    for (size_t i = 0; i < size; i++)
+        if (data[i] == '\n') lines++;
+    return size > 0 && data[size - 1] != '\n' ? lines + 1 : lines;
+}
+
+// The last line the run printed.
+std::string run_with_output_kept() {
+    fflush(stdout);
+    if (!freopen(RUN_OUTPUT, "w", stdout)) fuzz_failure("run output", __FILE__, __LINE__);
+    epd_run();
+    fflush(stdout);
+    if (!freopen("/dev/null", "w", stdout)) fuzz_failure("quiet output", __FILE__, __LINE__);
+    std::ifstream in(RUN_OUTPUT);
+    std::string line, last;
+    while (std::getline(in, line)) last = line;
+    return last;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     start_live_engine();
@@ -32,8 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     write_file(path, data, end);
     reset_live_engine(DIALECT_CONSOLE);
     book_enabled = 0;
-    FUZZ_CHECK(epd_read(path) >= 0);
-    epd_run();
+    const int lines = lines_in(data, end);
+    FUZZ_CHECK(epd_read(path) == lines);
+
+    const std::string summary = run_with_output_kept();
+    int total = -1, solved = -1;
+    FUZZ_CHECK(sscanf(summary.c_str(), SUMMARY, &total, &solved) == 2);
+    FUZZ_CHECK(total == lines && 0 <= solved && solved <= total);
     FUZZ_CHECK(engine.pos.board_ok());
     return 0;
 }

@@ -2,14 +2,24 @@
 # Plays a match between Korvel and Fairy-Max inside xboard's match mode,
 # with no window (under a virtual X server), and fails on anything a real
 # user would call a fault: an illegal move, a loss on time, a crash, a
-# disconnect or a protocol error, in the saved games or in xboard's log.
+# disconnect or a protocol error, in the saved games, in xboard's log or in
+# what Korvel itself printed.
 #
-#   match.sh <korvel binary> <xboard|uci> <games> <minutes:seconds> <increment s> [work dir]
+#   match.sh [-depth N] <korvel binary> <xboard|uci> <games> <minutes:seconds> <increment s> [work dir]
 #
-# The uci path runs Korvel through polyglot, the UCI-to-xboard adapter.
+# -depth sets xboard's search depth option, which sends "sd N" to both
+# engines after the clock: the clock must still count. The uci path runs
+# Korvel through polyglot, the UCI-to-xboard adapter.
 set -u
-engine=$1 protocol=$2 games=$3 tc=$4 inc=$5
-work=${6:-$(mktemp -d /tmp/korvel-match-XXXXXX)}
+depth_option=()
+if [ "${1:-}" = -depth ]; then
+    depth_option=(-depth "$2")
+    shift 2
+fi
+engine=$(realpath "$1") protocol=$2 games=$3 tc=$4 inc=$5
+work=${6:-}
+keep_work=${work:+yes}
+[ -n "$work" ] || work=$(mktemp -d /tmp/korvel-match-XXXXXX)
 mkdir -p "$work"
 XBOARD=${XBOARD:-/usr/games/xboard}
 FAIRYMAX=${FAIRYMAX:-/usr/games/fairymax}
@@ -22,21 +32,30 @@ for tool in "$XBOARD" "$FAIRYMAX" "$POLYGLOT" xvfb-run; do
     fi
 done
 
-if [ "$protocol" = uci ]; then
-    first="$POLYGLOT -noini -ec $engine"
-else
-    first="$engine"
-fi
-
 pgn="$work/games.pgn"
 log="$work/xboard.log"
-rm -f "$pgn" "$log"
+korvel_out="$work/korvel.out"
+rm -f "$pgn" "$log" "$korvel_out"
+
+# Korvel's own output is kept beside the match: through polyglot it never
+# reaches xboard's log as Korvel wrote it.
+tee_engine="$work/korvel-tee"
+printf '#!/bin/sh\n%q | tee -a %q\n' "$engine" "$korvel_out" > "$tee_engine"
+chmod +x "$tee_engine"
+if [ "$protocol" = uci ]; then
+    first="$POLYGLOT -noini -ec $tee_engine"
+else
+    first="$tee_engine"
+fi
+
 # Each game may take at most twice both clocks plus a margin.
 minutes=${tc%%:*} seconds=${tc##*:}
 limit=$(( games * (2 * (minutes * 60 + seconds) + 2 * 120 * ${inc%%.*} + 60) + 60 ))
+# Without -autoCallFlag xboard lets a clock run below zero and the game
+# goes on, so a loss on time would pass unseen.
 timeout "$limit" xvfb-run -a "$XBOARD" -noGUI -xexit -saveSettingsOnExit false \
     -fcp "$first" -fd "$work" -scp "$FAIRYMAX" -sd "$work" \
-    -matchGames "$games" -tc "$tc" -inc "$inc" \
+    -matchGames "$games" -tc "$tc" -inc "$inc" "${depth_option[@]}" -autoCallFlag true \
     -saveGameFile "$pgn" -debug -nameOfDebugFile "$log" > "$work/xboard.out" 2>&1
 status=$?
 
@@ -45,21 +64,36 @@ results=$(grep -E '^\[Result "(1-0|0-1|1/2-1/2)"\]' "$pgn" 2>/dev/null | wc -l)
 endings=$(grep -oE '\{[^{}]*\} (1-0|0-1|1/2-1/2|\*)' "$pgn" 2>/dev/null)
 faults=$(printf '%s\n' "$endings" | grep -iE 'time|illegal|crash|error|disconnect|forfeit|false|exit|stall' || true)
 # What Korvel's side (the first engine, or polyglot for it) said that a GUI
-# would take as a fault.
+# would take as a fault, and what Korvel itself said of the moves and
+# positions it was given.
 log_faults=$(grep -E '<first *: .*(Illegal move|illegal move|Error|error|tellusererror)' "$log" 2>/dev/null | head -5 || true)
+korvel_faults=$(grep -iE 'illegal|error' "$korvel_out" 2>/dev/null | head -5 || true)
+korvel_white=$(grep -ciE '^\[White ".*korvel' "$pgn" 2>/dev/null || true)
+korvel_black=$(grep -ciE '^\[Black ".*korvel' "$pgn" 2>/dev/null || true)
 
 echo "games played: $played of $games, decided or drawn: $results (xboard exit $status)"
+echo "Korvel played White $korvel_white, Black $korvel_black"
 printf '%s\n' "$endings" | sed 's/^/  /' | sort | uniq -c
-korvel_white=$(grep -A1 -E '^\[White "korvel' "$pgn" 2>/dev/null | grep -c Black || true)
 echo "work directory: $work"
 
 if [ "$status" -ne 0 ] || [ "$played" -ne "$games" ] || [ "$results" -ne "$games" ]; then
     echo "FAIL: the match did not finish every game"
     exit 1
 fi
-if [ -n "$faults" ] || [ -n "$log_faults" ]; then
-    echo "FAIL: faults in the games or the log:"
-    printf '%s\n%s\n' "$faults" "$log_faults"
+if [ ! -s "$log" ] || [ ! -s "$korvel_out" ]; then
+    echo "FAIL: xboard's log or Korvel's output is empty"
+    exit 1
+fi
+if [ $((korvel_white + korvel_black)) -ne "$games" ] ||
+    { [ "$games" -ge 2 ] && { [ "$korvel_white" -eq 0 ] || [ "$korvel_black" -eq 0 ]; }; }; then
+    echo "FAIL: Korvel did not play every game, with both colours"
+    exit 1
+fi
+if [ -n "$faults" ] || [ -n "$log_faults" ] || [ -n "$korvel_faults" ]; then
+    echo "FAIL: faults in the games or the logs:"
+    printf '%s\n' "$faults" "$log_faults" "$korvel_faults" | grep -v '^$'
     exit 1
 fi
 echo "PASS"
+# A passed match's folder is of no further use unless it was asked for.
+[ -n "$keep_work" ] || rm -rf "$work"

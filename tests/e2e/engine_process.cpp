@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +19,9 @@
 #include <fstream>
 
 namespace {
+
+// How long an engine whose input is closed may take to leave.
+constexpr int EXIT_TIMEOUT_MS = 5000;
 
 long long now_ms() {
     using namespace std::chrono;
@@ -50,8 +55,11 @@ engine_process::engine_process(const file_list& files) {
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
 
+    // No end of a pipe may outlive exec: an engine started later would hold
+    // this one's input open, and this one's output would end only when
+    // whatever it started had ended too.
     int in_pipe[2], out_pipe[2];
-    if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) abort();
+    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) abort();
     signal(SIGPIPE, SIG_IGN);
     pid_ = fork();
     if (pid_ == 0) {
@@ -59,8 +67,6 @@ engine_process::engine_process(const file_list& files) {
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
         dup2(out_pipe[1], 2);
-        close(in_pipe[1]);
-        close(out_pipe[0]);
         execvp(argv[0], argv.data());
         _exit(127);
     }
@@ -70,11 +76,21 @@ engine_process::engine_process(const file_list& files) {
     from_engine_ = out_pipe[0];
 }
 
+// An engine that hangs, crashes or fails at the end of a test is a fault of
+// that test's transcript, so it is reported there rather than killed quietly.
 engine_process::~engine_process() {
     close_input();
-    if (pid_ > 0 && wait_exit(5000) == -1) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+        const int status = wait_exit(EXIT_TIMEOUT_MS);
+        if (status == -1) {
+            ADD_FAILURE() << "the engine was still running " << EXIT_TIMEOUT_MS
+                          << " ms after its input closed; killed";
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        } else if (status != 0) {
+            ADD_FAILURE() << "the engine ended with status " << status
+                          << (status > 128 ? " (128 + the signal number)" : "");
+        }
     }
     if (from_engine_ >= 0) close(from_engine_);
     remove_tree(dir_);
@@ -100,6 +116,7 @@ void engine_process::close_input() {
 
 bool engine_process::read_line(std::string& line, int timeout_ms) {
     long long deadline = now_ms() + timeout_ms;
+    timed_out_ = false;
     for (;;) {
         size_t nl = pending_.find('\n');
         if (nl != std::string::npos) {
@@ -114,7 +131,10 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
             return true;
         }
         long long left = deadline - now_ms();
-        if (left <= 0) return false;
+        if (left <= 0) {
+            timed_out_ = true;
+            return false;
+        }
         pollfd p = {from_engine_, POLLIN, 0};
         if (poll(&p, 1, int(left)) <= 0) continue;
         char buf[65536];
@@ -132,8 +152,13 @@ std::vector<std::string> engine_process::read_until(const std::string& prefix, i
     std::string line;
     while (read_line(line, int(std::max(0LL, deadline - now_ms())))) {
         lines.push_back(line);
-        if (line.compare(0, prefix.size(), prefix) == 0) break;
+        if (line.compare(0, prefix.size(), prefix) == 0) return lines;
     }
+    if (timed_out_)
+        ADD_FAILURE() << "no line starting with \"" << prefix << "\" within " << timeout_ms
+                      << " ms";
+    else
+        ADD_FAILURE() << "the output ended before a line starting with \"" << prefix << "\"";
     return lines;
 }
 
@@ -142,6 +167,8 @@ std::vector<std::string> engine_process::read_to_end(int timeout_ms) {
     long long deadline = now_ms() + timeout_ms;
     std::string line;
     while (read_line(line, int(std::max(0LL, deadline - now_ms())))) lines.push_back(line);
+    if (timed_out_)
+        ADD_FAILURE() << "the engine had not ended its output after " << timeout_ms << " ms";
     return lines;
 }
 

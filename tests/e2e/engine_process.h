@@ -22,12 +22,20 @@ class engine_process {
     void close_input();
 
     // Next output line without its line feed; false on end of output or
-    // when nothing arrives within the timeout.
+    // when nothing arrives within the timeout, which timed_out() tells apart.
+    // Waiting for silence is allowed here: neither case fails the test.
     bool read_line(std::string& line, int timeout_ms = 10000);
-    // Lines up to and including the first that starts with `prefix`.
+    bool timed_out() const { return timed_out_; }
+    // Lines up to and including the first that starts with `prefix`. The
+    // test fails when the output ends or the time runs out before it.
     std::vector<std::string> read_until(const std::string& prefix, int timeout_ms = 10000);
-    // All lines until the engine closes its output; then its exit status.
+    // All lines until the engine closes its output; the test fails when the
+    // engine is still writing, or silent but running, at the timeout.
     std::vector<std::string> read_to_end(int timeout_ms = 10000);
+    // The exit status (128 + the signal number when a signal ended it), or
+    // -1 when the engine is still running at the timeout. A test that ends
+    // the engine on purpose checks the status here; otherwise the
+    // destructor fails the test on anything but a prompt exit with status 0.
     int wait_exit(int timeout_ms = 10000);
 
     const std::string& directory() const { return dir_; }
@@ -40,6 +48,7 @@ class engine_process {
     int from_engine_ = -1;
     std::string pending_;
     bool eof_ = false;
+    bool timed_out_ = false;
 };
 
 // Sends the lines, closes the input and returns every output line.

@@ -9,6 +9,12 @@ namespace {
 
 using lines = std::vector<std::string>;
 
+// The machine is shared, so an answer may come this much later than its
+// budget; it never comes earlier.
+constexpr long long LATE_MS = 2000;
+// How long a search without a limit must stay without an answer.
+constexpr int SILENCE_MS = 1000;
+
 constexpr size_t STARTUP_LINES = 3;
 const lines IDENTIFICATION = {"id name Korvel", "id author Vendrake", "uciok"};
 
@@ -36,6 +42,20 @@ lines go(engine_process& e, const std::string& command) {
 
 bool starts_with(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+long long now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Every line that arrives within the window.
+lines lines_within(engine_process& e, int window_ms) {
+    lines out;
+    const long long deadline = now_ms() + window_ms;
+    std::string line;
+    while (e.read_line(line, int(std::max(0LL, deadline - now_ms())))) out.push_back(line);
+    return out;
 }
 
 } // namespace
@@ -113,24 +133,45 @@ TEST(Uci, InfiniteAndPonderEndOnTheNextLine) {
         e.send("isready");
         e.read_until("readyok");
         e.send(start);
-        std::string line;
-        ASSERT_TRUE(e.read_line(line, 10000)); // it is thinking
+        const lines thinking = lines_within(e, SILENCE_MS);
+        ASSERT_FALSE(thinking.empty()) << start << ": no thinking";
+        for (const std::string& l : thinking)
+            EXPECT_FALSE(starts_with(l, "bestmove")) << start << " answered before " << stop;
+        const long long sent = now_ms();
         e.send(stop);
-        lines out = e.read_until("bestmove", 5000);
-        ASSERT_FALSE(out.empty());
+        lines out = e.read_until("bestmove", SILENCE_MS + LATE_MS);
+        const long long waited = now_ms() - sent;
+        ASSERT_FALSE(out.empty()) << start;
         EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << start;
+        EXPECT_LT(waited, LATE_MS) << start << " then " << stop;
+        // One answer only: the next line asked for is the next one given.
+        e.send("isready");
+        EXPECT_EQ(e.read_until("readyok"), lines{"readyok"}) << start;
     }
 }
 
 TEST(Uci, ClockAndMovetimeAnswerInTime) {
+    // Milliseconds each search takes at least: its whole budget, spent up
+    // to the first look at the clock after it. A clock search plans with at
+    // most half the clock, and nothing of its last 50 ms. A "go" without a
+    // clock of the side to move keeps the limits of the one before.
+    const std::pair<const char*, long long> searches[] = {
+        {"go wtime 50 winc 100 btime 50 binc 100", 0},
+        {"go movetime 200", 200},
+        {"go wtime 1000 btime 1000 movestogo 1", 500},
+        {"go btime 10 wtime", 500},
+    };
     uci_engine e;
     e.send("isready");
     e.read_until("readyok");
-    for (const char* command : {"go wtime 50 winc 100 btime 50 binc 100", "go movetime 200",
-                                "go wtime 1000 btime 1000 movestogo 1", "go btime 10 wtime"}) {
+    for (const auto& [command, budget] : searches) {
+        const long long sent = now_ms();
         lines out = go(e, command);
+        const long long took = now_ms() - sent;
         ASSERT_FALSE(out.empty()) << command;
         EXPECT_TRUE(starts_with(out.back(), "bestmove ")) << command;
+        EXPECT_GE(took, budget) << command;
+        EXPECT_LT(took, budget + LATE_MS) << command;
     }
 }
 
