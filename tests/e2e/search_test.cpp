@@ -363,18 +363,3 @@ TEST(SearchTime, OneSecondPerMove) {
         e.send("nopost");
     }
 }
-
-// The full measurement over 30 positions; run with
-// --gtest_also_run_disabled_tests.
-TEST(SearchTime, DISABLED_OneSecondPerMoveOverThirtyPositions) {
-    engine_process e;
-    e.read_until("EgbbProbe");
-    e.send("nopost");
-    e.send("st 1");
-    std::vector<long long> times;
-    for (const std::string& fen : varied_positions()) times.push_back(timed_go(e, fen));
-    ASSERT_EQ(times.size(), 30u);
-    std::sort(times.begin(), times.end());
-    printf("st 1, go over %zu positions: median %lld ms, max %lld ms, min %lld ms\n", times.size(),
-           times[times.size() / 2], times.back(), times.front());
-}
