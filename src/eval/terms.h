@@ -25,6 +25,8 @@ double phase_weight(int phase);
 
 void eval_pawn_files(const board& b, eval_state& st);
 void eval_pawns(const board& b, eval_state& st);
+// Both pawn terms above, through a cache of pawn structures.
+void eval_pawn_structure(const board& b, eval_state& st);
 void eval_knights(const board& b, eval_state& st);
 void eval_bishops(const board& b, eval_state& st);
 void eval_rooks(const board& b, eval_state& st);
