@@ -1,8 +1,10 @@
 // One chess position with the stack of moves made since it was set up.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
+#include "board/bitboards.h"
 #include "board/key_table.h"
 #include "board/types.h"
 
@@ -55,6 +57,13 @@ class board {
     undo_record history[HISTORY_SIZE];
     square_node squares[64];
     uint64_t key;
+    // The nodes again as square sets, by colour code: all of a colour's
+    // pieces, and its pieces of each type. Every change of a node goes
+    // through place and lift, which keep them in step.
+    uint64_t colour_bits[2];
+    uint64_t piece_bits[2][KING + 1];
+    // For each occupied square, the slot of its piece in its piece table row.
+    int slot_of[64];
 
     board();
     virtual ~board();
@@ -125,6 +134,45 @@ class board {
     // look along the line the moved piece uncovered.
     enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
     mutable int8_t check_state[HISTORY_SIZE + 1];
+
+    void place(int square, int piece, int colour) {
+        squares[square].piece = int8_t(piece);
+        squares[square].colour = uint8_t(colour);
+        colour_bits[colour] |= square_bit(square);
+        piece_bits[colour][piece] |= square_bit(square);
+    }
+    void lift(int square) {
+        square_node& node = squares[square];
+        assert(node.piece != EMPTY);
+        colour_bits[node.colour] &= ~square_bit(square);
+        piece_bits[node.colour][node.piece] &= ~square_bit(square);
+        node.piece = EMPTY;
+        node.colour = NO_COLOUR;
+    }
+    // Moves the piece on `from` to the empty `to`.
+    void shift(int from, int to) {
+        square_node& a = squares[from];
+        square_node& b = squares[to];
+        assert(a.piece != EMPTY && b.piece == EMPTY);
+        const uint64_t both = square_bit(from) | square_bit(to);
+        colour_bits[a.colour] ^= both;
+        piece_bits[a.colour][a.piece] ^= both;
+        b.piece = a.piece;
+        b.colour = a.colour;
+        a.piece = EMPTY;
+        a.colour = NO_COLOUR;
+    }
+    // Promotion and its undo: the piece on the square changes its type.
+    void retype(int square, int piece) {
+        square_node& node = squares[square];
+        piece_bits[node.colour][node.piece] ^= square_bit(square);
+        piece_bits[node.colour][piece] ^= square_bit(square);
+        node.piece = int8_t(piece);
+    }
+
+    void move_in_row(piece_table& table, int type, int from, int to);
+    void remove_from_row(piece_table& table, int type, int square);
+    void add_to_row(piece_table& table, int type, int square);
 
     bool castle_path_safe(int from, int to) const;
     undo_record& save_state(move m);

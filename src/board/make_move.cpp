@@ -42,42 +42,6 @@ struct line_table {
 };
 constexpr line_table line_direction;
 
-void replace_square(int* row, int count, int from, int to) {
-    for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < count; slot++) {
-        if (row[slot] == NO_SQUARE) continue;
-        if (row[slot] == from) {
-            row[slot] = to;
-            return;
-        }
-        seen++;
-    }
-}
-
-void remove_square(piece_table& table, int type, int square) {
-    replace_square(table[type], table[COUNT_ROW][type], square, NO_SQUARE);
-    table[COUNT_ROW][type]--;
-}
-
-void add_square(piece_table& table, int type, int square) {
-    table[COUNT_ROW][type]++;
-    for (int slot = 0; slot < PIECE_SLOTS; slot++) {
-        if (table[type][slot] == NO_SQUARE) {
-            table[type][slot] = square;
-            return;
-        }
-    }
-    assert(false && "piece table row full");
-}
-
-void put(square_node& node, int piece, int colour) {
-    node.piece = int8_t(piece);
-    node.colour = uint8_t(colour);
-}
-
-void empty(square_node& node) {
-    put(node, EMPTY, NO_COLOUR);
-}
-
 // The pawn taken en passant stands behind the destination, seen from the mover.
 int ep_victim_square(int to, int mover) {
     return mover == WHITE ? to + 8 : to - 8;
@@ -118,6 +82,34 @@ bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check)
     return n->piece == QUEEN || n->piece == (d % 2 == 0 ? ROOK : BISHOP);
 }
 
+// The row operations on the piece tables. A piece keeps its slot while it
+// moves; slot_of finds it without a search of the row.
+void board::move_in_row(piece_table& table, int type, int from, int to) {
+    const int slot = slot_of[from];
+    assert(table[type][slot] == from);
+    table[type][slot] = to;
+    slot_of[to] = slot;
+}
+
+void board::remove_from_row(piece_table& table, int type, int square) {
+    assert(table[type][slot_of[square]] == square);
+    table[type][slot_of[square]] = NO_SQUARE;
+    table[COUNT_ROW][type]--;
+}
+
+// A piece that comes back or is promoted to takes the first vacant slot.
+void board::add_to_row(piece_table& table, int type, int square) {
+    table[COUNT_ROW][type]++;
+    for (int slot = 0; slot < PIECE_SLOTS; slot++) {
+        if (table[type][slot] == NO_SQUARE) {
+            table[type][slot] = square;
+            slot_of[square] = slot;
+            return;
+        }
+    }
+    assert(false && "piece table row full");
+}
+
 undo_record& board::save_state(move m) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
@@ -135,12 +127,10 @@ undo_record& board::save_state(move m) {
 }
 
 void board::play_on_nodes(move m, int mover) {
-    square_node& from = squares[m.from];
-    square_node& to = squares[m.to];
-    put(to, from.piece, mover);
-    empty(from);
-    if (m.flags & FLAG_PROMOTE) to.piece = int8_t(m.promote);
-    if (m.flags & FLAG_EP) empty(squares[ep_victim_square(m.to, mover)]);
+    if (squares[m.to].piece != EMPTY) lift(m.to);
+    shift(m.from, m.to);
+    if (m.flags & FLAG_PROMOTE) retype(m.to, m.promote);
+    if (m.flags & FLAG_EP) lift(ep_victim_square(m.to, mover));
     castle_rights &= castle_mask[m.to] & castle_mask[m.from];
 }
 
@@ -165,8 +155,7 @@ bool board::make_move(move m) {
     if (m.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
-            put(squares[c->rook_to], ROOK, mover);
-            empty(squares[c->rook_home]);
+            shift(c->rook_home, c->rook_to);
             castled[mover] = 1;
             k ^= piece_key(mover, ROOK, c->rook_home) ^ piece_key(mover, ROOK, c->rook_to);
         }
@@ -236,13 +225,10 @@ const undo_record& board::restore_state() {
 void board::take_back_on_nodes(const undo_record& r) {
     const move m = r.played;
     const int mover = side_to_move;
-    square_node& from = squares[m.from];
-    square_node& to = squares[m.to];
-    put(from, to.piece, to.colour);
-    empty(to);
-    if (m.flags & FLAG_CAPTURE) put(to, r.captured, r.captured_colour);
-    if (m.flags & FLAG_PROMOTE) from.piece = PAWN;
-    if (m.flags & FLAG_EP) put(squares[ep_victim_square(m.to, mover)], PAWN, mover ^ 1);
+    shift(m.to, m.from);
+    if (m.flags & FLAG_PROMOTE) retype(m.from, PAWN);
+    if (r.captured != EMPTY) place(m.to, r.captured, r.captured_colour);
+    if (m.flags & FLAG_EP) place(ep_victim_square(m.to, mover), PAWN, mover ^ 1);
     restore_lists(r.moving, m.promote, m.from, m.to, m.flags, r.captured);
 }
 
@@ -252,8 +238,7 @@ void board::unmake_move() {
     key = r.key;
     if (r.played.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(r.played.to)) {
-            empty(squares[c->rook_to]);
-            put(squares[c->rook_home], ROOK, side_to_move);
+            shift(c->rook_to, c->rook_home);
         }
     }
     take_back_on_nodes(r);
@@ -269,28 +254,31 @@ void board::unmake_light() {
     take_back_on_nodes(r);
 }
 
+// The captured piece leaves its row first, since the mover then takes
+// over its square's entry in slot_of.
 void board::update_lists(int moving, int from, int to, int flags, int promote, int captured) {
     piece_table& own = pieces_of(side_to_move);
     piece_table& other = pieces_of(side_to_move ^ 1);
+    if ((flags & FLAG_CAPTURE) && !(flags & (FLAG_EP | FLAG_CASTLE)))
+        remove_from_row(other, captured, to);
     if (!(flags & FLAG_PAWN)) {
         if (flags & FLAG_CASTLE) {
             own[KING][0] = to;
+            slot_of[to] = 0;
             if (const castling* c = castling_to(to))
-                replace_square(own[ROOK], own[COUNT_ROW][ROOK], c->rook_home, c->rook_to);
+                move_in_row(own, ROOK, c->rook_home, c->rook_to);
             return;
         }
-        replace_square(own[moving], own[COUNT_ROW][moving], from, to);
+        move_in_row(own, moving, from, to);
     } else if (flags & FLAG_PROMOTE) {
-        remove_square(own, PAWN, from);
-        add_square(own, promote, to);
+        remove_from_row(own, PAWN, from);
+        add_to_row(own, promote, to);
     } else if (flags & FLAG_EP) {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], from, to);
-        remove_square(other, PAWN, ep_victim_square(to, side_to_move));
-        return;
+        move_in_row(own, PAWN, from, to);
+        remove_from_row(other, PAWN, ep_victim_square(to, side_to_move));
     } else {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], from, to);
+        move_in_row(own, PAWN, from, to);
     }
-    if (flags & FLAG_CAPTURE) remove_square(other, captured, to);
 }
 
 void board::restore_lists(int moving, int promote, int from, int to, int flags, int captured) {
@@ -299,20 +287,21 @@ void board::restore_lists(int moving, int promote, int from, int to, int flags, 
     if (!(flags & FLAG_PAWN)) {
         if (flags & FLAG_CASTLE) {
             own[KING][0] = from;
+            slot_of[from] = 0;
             if (const castling* c = castling_to(to))
-                replace_square(own[ROOK], own[COUNT_ROW][ROOK], c->rook_to, c->rook_home);
+                move_in_row(own, ROOK, c->rook_to, c->rook_home);
             return;
         }
-        replace_square(own[moving], own[COUNT_ROW][moving], to, from);
+        move_in_row(own, moving, to, from);
     } else if (flags & FLAG_PROMOTE) {
-        add_square(own, PAWN, from);
-        remove_square(own, promote, to);
+        add_to_row(own, PAWN, from);
+        remove_from_row(own, promote, to);
     } else if (flags & FLAG_EP) {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], to, from);
-        add_square(other, PAWN, ep_victim_square(to, side_to_move));
+        move_in_row(own, PAWN, to, from);
+        add_to_row(other, PAWN, ep_victim_square(to, side_to_move));
         return;
     } else {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], to, from);
+        move_in_row(own, PAWN, to, from);
     }
-    if (flags & FLAG_CAPTURE) add_square(other, captured, to);
+    if (flags & FLAG_CAPTURE) add_to_row(other, captured, to);
 }

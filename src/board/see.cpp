@@ -6,64 +6,29 @@
 
 constexpr int SEE_VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
 
-namespace {
-
-// A slider on its own kind of ray, or a king next to the square. Any other
-// piece of the colour lets the walk look through it.
-bool bears_along_ray(const square_node& n, int dir, int step) {
-    switch (n.piece) {
-    case QUEEN:
-        return true;
-    case ROOK:
-        return dir % 2 == 0;
-    case BISHOP:
-        return dir % 2 == 1;
-    case KING:
-        return step == 1;
-    default:
-        return false;
-    }
-}
-
-// Adjacent exchanges until sorted: the lists hold a handful of values.
-void sort_ascending(int* list, int count) {
-    for (bool swapped = true; swapped;) {
-        swapped = false;
-        for (int i = 1; i < count; i++) {
-            if (list[i] < list[i - 1]) {
-                int t = list[i];
-                list[i] = list[i - 1];
-                list[i - 1] = t;
-                swapped = true;
-            }
-        }
-    }
-}
-
-} // namespace
-
+// A direction stops at the first piece of the other colour, at the
+// colour's first slider of the direction's kind and at its king next to the
+// square; the colour's other pieces are looked through. So each direction
+// gives at most one attacker: the first stopper, when it is the colour's.
 int board::collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const {
-    const square_node& target = squares[square];
-    int count = 0;
+    const uint64_t(&own)[KING + 1] = piece_bits[colour];
+    const uint64_t king_next = own[KING] & masks.king[square];
+    const uint64_t straight = own[ROOK] | own[QUEEN], diagonal = own[BISHOP] | own[QUEEN];
+    int found[KING + 1] = {};
+    found[KING] = king_next != 0;
     for (int d = 0; d < 8; d++) {
-        int step = 1;
-        for (const square_node* n = target.ray[d]; n; n = n->ray[d], step++) {
-            if (n->piece == EMPTY) continue;
-            if (n->colour != colour) break;
-            if (bears_along_ray(*n, d, step)) {
-                list[count++] = SEE_VALUE[n->piece];
-                break;
-            }
-        }
+        const uint64_t ray = masks.ray[d][square], sliders = d % 2 == 0 ? straight : diagonal;
+        if (!(ray & sliders)) continue;
+        const uint64_t stoppers = ray & (sliders | king_next | colour_bits[colour ^ 1]);
+        const int first = nearest_on_ray(d, stoppers);
+        if (sliders & square_bit(first)) found[squares[first].piece]++;
     }
-    for (const square_node* j : target.jump)
-        if (j && j->piece == KNIGHT && j->colour == colour) list[count++] = SEE_VALUE[KNIGHT];
-    // Pawns capture towards the enemy side: White's stand below the square.
-    for (int d : {colour == WHITE ? SE : NE, colour == WHITE ? SW : NW}) {
-        const square_node* p = target.ray[d];
-        if (p && p->piece == PAWN && p->colour == colour) list[count++] = SEE_VALUE[PAWN];
-    }
-    if (count >= 2) sort_ascending(list, count);
+    found[KNIGHT] += bit_count(masks.knight[square] & own[KNIGHT]);
+    found[PAWN] += bit_count(masks.pawn_from[colour][square] & own[PAWN]);
+    // Written cheapest first, which is the order of the values.
+    int count = 0;
+    for (int type = PAWN; type <= KING; type++)
+        for (int i = 0; i < found[type]; i++) list[count++] = SEE_VALUE[type];
     return count;
 }
 
