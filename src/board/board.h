@@ -170,6 +170,8 @@ class board {
         node.piece = int8_t(piece);
     }
 
+    // Attackers of the colour on the square by type; returns how many.
+    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     void move_in_row(piece_table& table, int type, int from, int to);
     void remove_from_row(piece_table& table, int type, int square);
     void add_to_row(piece_table& table, int type, int square);
