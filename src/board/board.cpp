@@ -198,7 +198,23 @@ void board::print() const {
     printf("\n");
 }
 
+// Whoever sets nodes and piece tables up by hand finishes with this, so the
+// square sets and slots kept beside them are rebuilt here as well.
 void board::compute_key() {
+    memset(colour_bits, 0, sizeof colour_bits);
+    memset(piece_bits, 0, sizeof piece_bits);
+    for (int s = 0; s < 64; s++) {
+        const square_node& node = squares[s];
+        if (node.piece == EMPTY) continue;
+        colour_bits[node.colour] |= square_bit(s);
+        piece_bits[node.colour][node.piece] |= square_bit(s);
+    }
+    for (int colour : {WHITE, BLACK}) {
+        const piece_table& table = pieces_of(colour);
+        for (int type = PAWN; type <= KING; type++)
+            for (int slot = 0; slot < PIECE_SLOTS; slot++)
+                if (table[type][slot] != NO_SQUARE) slot_of[table[type][slot]] = slot;
+    }
     key = key_from_scratch();
 }
 

@@ -90,6 +90,7 @@ class board {
     void unmake_move();
     void update_lists(int moving, int from, int to, int flags, int promote, int captured);
     void restore_lists(int moving, int promote, int from, int to, int flags, int captured);
+    // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
     // Whoever changes the side to move or the pieces without make/unmake

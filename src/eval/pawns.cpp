@@ -30,12 +30,6 @@ struct pawn_entry {
 
 pawn_entry pawn_cache[PAWN_CACHE_SIZE];
 
-uint64_t pawn_squares(const board& b, int colour) {
-    uint64_t squares = 0;
-    for_each_piece(b, colour, PAWN, [&](int s) { squares |= uint64_t(1) << s; });
-    return squares;
-}
-
 pawn_entry& pawn_slot(uint64_t white, uint64_t black) {
     const uint64_t h = (white ^ (black * 0x9E3779B97F4A7C15ull)) * 0xD6E8FEB86659FD93ull;
     return pawn_cache[h >> 50 & (PAWN_CACHE_SIZE - 1)];
@@ -125,7 +119,7 @@ void eval_pawns(const board& b, eval_state& st) {
 }
 
 void eval_pawn_structure(const board& b, eval_state& st) {
-    const uint64_t pawns[2] = {pawn_squares(b, BLACK), pawn_squares(b, WHITE)};
+    const uint64_t pawns[2] = {b.piece_bits[BLACK][PAWN], b.piece_bits[WHITE][PAWN]};
     pawn_entry& e = pawn_slot(pawns[WHITE], pawns[BLACK]);
     if (e.pawns[WHITE] != pawns[WHITE] || e.pawns[BLACK] != pawns[BLACK]) {
         eval_state fresh{};
