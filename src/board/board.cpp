@@ -138,13 +138,7 @@ void board::set_position(const char* fen) {
     castled[WHITE] = castled[BLACK] = 0;
     int end_square = 0;
     const char* p = scan_placement(fen, &end_square, [this](int square, int type, int colour) {
-        piece_table& table = pieces_of(colour);
-        int& count = table[COUNT_ROW][type];
-        if (square < 64 && count < 8) {
-            place(square, type, colour);
-            slot_of[square] = count;
-            table[type][count++] = square;
-        }
+        if (square < 64 && piece_count(type, colour) < 8) put_on(colour, type, square);
     });
     if (*p) p++;
 

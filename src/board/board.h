@@ -58,8 +58,8 @@ class board {
     square_node squares[64];
     uint64_t key;
     // The nodes again as square sets, by colour code: all of a colour's
-    // pieces, and its pieces of each type. Every change of a node goes
-    // through place and lift, which keep them in step.
+    // pieces, and its pieces of each type. Every change of a node during
+    // play goes through slide, take_off and put_on, which keep them in step.
     uint64_t colour_bits[2];
     uint64_t piece_bits[2][KING + 1];
     // For each occupied square, the slot of its piece in its piece table row.
@@ -88,8 +88,6 @@ class board {
 
     bool make_move(move m);
     void unmake_move();
-    void update_lists(int moving, int from, int to, int flags, int promote, int captured);
-    void restore_lists(int moving, int promote, int from, int to, int flags, int captured);
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
@@ -136,54 +134,20 @@ class board {
     enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
     mutable int8_t check_state[HISTORY_SIZE + 1];
 
-    void place(int square, int piece, int colour) {
-        squares[square].piece = int8_t(piece);
-        squares[square].colour = uint8_t(colour);
-        colour_bits[colour] |= square_bit(square);
-        piece_bits[colour][piece] |= square_bit(square);
-    }
-    void lift(int square) {
-        square_node& node = squares[square];
-        assert(node.piece != EMPTY);
-        colour_bits[node.colour] &= ~square_bit(square);
-        piece_bits[node.colour][node.piece] &= ~square_bit(square);
-        node.piece = EMPTY;
-        node.colour = NO_COLOUR;
-    }
-    // Moves the piece on `from` to the empty `to`.
-    void shift(int from, int to) {
-        square_node& a = squares[from];
-        square_node& b = squares[to];
-        assert(a.piece != EMPTY && b.piece == EMPTY);
-        const uint64_t both = square_bit(from) | square_bit(to);
-        colour_bits[a.colour] ^= both;
-        piece_bits[a.colour][a.piece] ^= both;
-        b.piece = a.piece;
-        b.colour = a.colour;
-        a.piece = EMPTY;
-        a.colour = NO_COLOUR;
-    }
-    // Promotion and its undo: the piece on the square changes its type.
-    void retype(int square, int piece) {
-        square_node& node = squares[square];
-        piece_bits[node.colour][node.piece] ^= square_bit(square);
-        piece_bits[node.colour][piece] ^= square_bit(square);
-        node.piece = int8_t(piece);
-    }
-
     // Attackers of the colour on the square by type; returns how many.
     int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
-    void move_in_row(piece_table& table, int type, int from, int to);
-    void remove_from_row(piece_table& table, int type, int square);
-    void add_to_row(piece_table& table, int type, int square);
+    // Moves, removals and additions of a piece: its node, the square sets
+    // and its piece table row change together.
+    void slide(int colour, int type, int from, int to);
+    void take_off(int colour, int type, int square);
+    void put_on(int colour, int type, int square);
 
     bool castle_path_safe(int from, int to) const;
-    undo_record& save_state(move m);
-    void play_on_nodes(move m, int mover);
-    void finish_make(move m, int moving, int captured);
+    undo_record& save_state(move m, int moving);
+    void play(move m, int mover, int moving, int captured);
     bool king_left_attacked(move m, int moving, int mover, bool was_in_check) const;
     const undo_record& restore_state();
-    void take_back_on_nodes(const undo_record& r);
+    void take_back(const undo_record& r);
 };
 
 // Reason why the commands that set positions must refuse this FEN (one line,

@@ -82,35 +82,51 @@ bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check)
     return n->piece == QUEEN || n->piece == (d % 2 == 0 ? ROOK : BISHOP);
 }
 
-// The row operations on the piece tables. A piece keeps its slot while it
-// moves; slot_of finds it without a search of the row.
-void board::move_in_row(piece_table& table, int type, int from, int to) {
+// A piece changes its node, the square sets and its piece table row
+// together. It keeps its slot while it moves, and slot_of finds the slot
+// without a search of the row.
+void board::slide(int colour, int type, int from, int to) {
+    piece_table& table = pieces_of(colour);
     const int slot = slot_of[from];
-    assert(table[type][slot] == from);
+    assert(table[type][slot] == from && squares[to].piece == EMPTY);
     table[type][slot] = to;
     slot_of[to] = slot;
+    const uint64_t both = square_bit(from) | square_bit(to);
+    colour_bits[colour] ^= both;
+    piece_bits[colour][type] ^= both;
+    squares[to].piece = int8_t(type);
+    squares[to].colour = uint8_t(colour);
+    squares[from].piece = EMPTY;
+    squares[from].colour = NO_COLOUR;
 }
 
-void board::remove_from_row(piece_table& table, int type, int square) {
+void board::take_off(int colour, int type, int square) {
+    piece_table& table = pieces_of(colour);
     assert(table[type][slot_of[square]] == square);
     table[type][slot_of[square]] = NO_SQUARE;
     table[COUNT_ROW][type]--;
+    colour_bits[colour] ^= square_bit(square);
+    piece_bits[colour][type] ^= square_bit(square);
+    squares[square].piece = EMPTY;
+    squares[square].colour = NO_COLOUR;
 }
 
 // A piece that comes back or is promoted to takes the first vacant slot.
-void board::add_to_row(piece_table& table, int type, int square) {
+void board::put_on(int colour, int type, int square) {
+    piece_table& table = pieces_of(colour);
+    int slot = 0;
+    while (slot < PIECE_SLOTS - 1 && table[type][slot] != NO_SQUARE) slot++;
+    assert(table[type][slot] == NO_SQUARE && "piece table row full");
+    table[type][slot] = square;
     table[COUNT_ROW][type]++;
-    for (int slot = 0; slot < PIECE_SLOTS; slot++) {
-        if (table[type][slot] == NO_SQUARE) {
-            table[type][slot] = square;
-            slot_of[square] = slot;
-            return;
-        }
-    }
-    assert(false && "piece table row full");
+    slot_of[square] = slot;
+    colour_bits[colour] |= square_bit(square);
+    piece_bits[colour][type] |= square_bit(square);
+    squares[square].piece = int8_t(type);
+    squares[square].colour = uint8_t(colour);
 }
 
-undo_record& board::save_state(move m) {
+undo_record& board::save_state(move m, int moving) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -120,23 +136,24 @@ undo_record& board::save_state(move m) {
     r.fifty_count = int16_t(fifty_count);
     r.captured = to.piece;
     r.captured_colour = to.colour;
-    r.moving = squares[m.from].piece;
+    r.moving = int8_t(moving);
     r.castled = uint8_t(castled[side_to_move]);
     r.key = key;
     return r;
 }
 
-void board::play_on_nodes(move m, int mover) {
-    if (squares[m.to].piece != EMPTY) lift(m.to);
-    shift(m.from, m.to);
-    if (m.flags & FLAG_PROMOTE) retype(m.to, m.promote);
-    if (m.flags & FLAG_EP) lift(ep_victim_square(m.to, mover));
+// Everything but castling's rook, the key and the en passant square, which
+// only the full make keeps.
+void board::play(move m, int mover, int moving, int captured) {
+    if (captured != EMPTY) take_off(mover ^ 1, captured, m.to);
+    if (m.flags & FLAG_EP) take_off(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
+    slide(mover, moving, m.from, m.to);
+    if (m.flags & FLAG_PROMOTE) {
+        take_off(mover, PAWN, m.to);
+        put_on(mover, m.promote, m.to);
+    }
     castle_rights &= castle_mask[m.to] & castle_mask[m.from];
-}
-
-void board::finish_make(move m, int moving, int captured) {
     fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
-    update_lists(moving, m.from, m.to, m.flags, m.promote, captured);
     side_to_move ^= 1;
     history_count++;
     check_state[history_count] = CHECK_UNKNOWN;
@@ -150,23 +167,23 @@ bool board::make_move(move m) {
     const bool was_in_check = in_check();
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    const undo_record& r = save_state(m);
-    uint64_t k = key;
+    const undo_record& r = save_state(m, moving);
+    uint64_t k = key ^ castle_key(castle_rights);
     if (m.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
-            shift(c->rook_home, c->rook_to);
+            slide(mover, ROOK, c->rook_home, c->rook_to);
             castled[mover] = 1;
             k ^= piece_key(mover, ROOK, c->rook_home) ^ piece_key(mover, ROOK, c->rook_to);
         }
     }
 
-    const int old_rights = castle_rights;
-    play_on_nodes(m, mover);
-    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, squares[m.to].piece, m.to);
+    play(m, mover, moving, r.captured);
+    const int placed = (m.flags & FLAG_PROMOTE) ? m.promote : moving;
+    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, placed, m.to);
     if (r.captured != EMPTY) k ^= piece_key(mover ^ 1, r.captured, m.to);
     if (m.flags & FLAG_EP) k ^= piece_key(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
-    k ^= castle_key(old_rights) ^ castle_key(castle_rights);
+    k ^= castle_key(castle_rights);
 
     if (ep_square != NO_SQUARE) k ^= ep_key(ep_square);
     ep_square = NO_SQUARE;
@@ -174,7 +191,6 @@ bool board::make_move(move m) {
         ep_square = ep_victim_square(m.to, mover);
         k ^= ep_key(ep_square);
     }
-    finish_make(m, moving, r.captured);
     key = ~k; // the other side is to move
 
     if (king_left_attacked(m, moving, mover, was_in_check)) {
@@ -198,10 +214,9 @@ bool board::make_light(move m) {
     const int mover = side_to_move;
     const bool was_in_check = in_check();
 
-    const undo_record& r = save_state(m);
-    play_on_nodes(m, mover);
+    const undo_record& r = save_state(m, moving);
+    play(m, mover, moving, r.captured);
     ep_square = NO_SQUARE;
-    finish_make(m, moving, r.captured);
 
     if (king_left_attacked(m, moving, mover, was_in_check)) {
         unmake_light();
@@ -222,14 +237,16 @@ const undo_record& board::restore_state() {
     return r;
 }
 
-void board::take_back_on_nodes(const undo_record& r) {
+void board::take_back(const undo_record& r) {
     const move m = r.played;
     const int mover = side_to_move;
-    shift(m.to, m.from);
-    if (m.flags & FLAG_PROMOTE) retype(m.from, PAWN);
-    if (r.captured != EMPTY) place(m.to, r.captured, r.captured_colour);
-    if (m.flags & FLAG_EP) place(ep_victim_square(m.to, mover), PAWN, mover ^ 1);
-    restore_lists(r.moving, m.promote, m.from, m.to, m.flags, r.captured);
+    if (m.flags & FLAG_PROMOTE) {
+        take_off(mover, m.promote, m.to);
+        put_on(mover, PAWN, m.to);
+    }
+    slide(mover, r.moving, m.to, m.from);
+    if (r.captured != EMPTY) put_on(mover ^ 1, r.captured, m.to);
+    if (m.flags & FLAG_EP) put_on(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
 }
 
 void board::unmake_move() {
@@ -238,10 +255,10 @@ void board::unmake_move() {
     key = r.key;
     if (r.played.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(r.played.to)) {
-            shift(c->rook_to, c->rook_home);
+            slide(side_to_move, ROOK, c->rook_to, c->rook_home);
         }
     }
-    take_back_on_nodes(r);
+    take_back(r);
 #ifdef KORVEL_CHECKS
     assert(board_ok());
 #endif
@@ -251,57 +268,5 @@ void board::unmake_light() {
     if (history_count <= 0) return;
     const undo_record& r = restore_state();
     assert(!(r.played.flags & FLAG_CASTLE));
-    take_back_on_nodes(r);
-}
-
-// The captured piece leaves its row first, since the mover then takes
-// over its square's entry in slot_of.
-void board::update_lists(int moving, int from, int to, int flags, int promote, int captured) {
-    piece_table& own = pieces_of(side_to_move);
-    piece_table& other = pieces_of(side_to_move ^ 1);
-    if ((flags & FLAG_CAPTURE) && !(flags & (FLAG_EP | FLAG_CASTLE)))
-        remove_from_row(other, captured, to);
-    if (!(flags & FLAG_PAWN)) {
-        if (flags & FLAG_CASTLE) {
-            own[KING][0] = to;
-            slot_of[to] = 0;
-            if (const castling* c = castling_to(to))
-                move_in_row(own, ROOK, c->rook_home, c->rook_to);
-            return;
-        }
-        move_in_row(own, moving, from, to);
-    } else if (flags & FLAG_PROMOTE) {
-        remove_from_row(own, PAWN, from);
-        add_to_row(own, promote, to);
-    } else if (flags & FLAG_EP) {
-        move_in_row(own, PAWN, from, to);
-        remove_from_row(other, PAWN, ep_victim_square(to, side_to_move));
-    } else {
-        move_in_row(own, PAWN, from, to);
-    }
-}
-
-void board::restore_lists(int moving, int promote, int from, int to, int flags, int captured) {
-    piece_table& own = pieces_of(side_to_move);
-    piece_table& other = pieces_of(side_to_move ^ 1);
-    if (!(flags & FLAG_PAWN)) {
-        if (flags & FLAG_CASTLE) {
-            own[KING][0] = from;
-            slot_of[from] = 0;
-            if (const castling* c = castling_to(to))
-                move_in_row(own, ROOK, c->rook_to, c->rook_home);
-            return;
-        }
-        move_in_row(own, moving, to, from);
-    } else if (flags & FLAG_PROMOTE) {
-        add_to_row(own, PAWN, from);
-        remove_from_row(own, promote, to);
-    } else if (flags & FLAG_EP) {
-        move_in_row(own, PAWN, to, from);
-        add_to_row(other, PAWN, ep_victim_square(to, side_to_move));
-        return;
-    } else {
-        move_in_row(own, PAWN, to, from);
-    }
-    if (flags & FLAG_CAPTURE) add_to_row(other, captured, to);
+    take_back(r);
 }
