@@ -85,7 +85,7 @@ bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check)
 // A piece changes its node, the square sets and its piece table row
 // together. It keeps its slot while it moves, and slot_of finds the slot
 // without a search of the row.
-void board::slide(int colour, int type, int from, int to) {
+inline void board::slide(int colour, int type, int from, int to) {
     piece_table& table = pieces_of(colour);
     const int slot = slot_of[from];
     assert(table[type][slot] == from && squares[to].piece == EMPTY);
@@ -100,7 +100,7 @@ void board::slide(int colour, int type, int from, int to) {
     squares[from].colour = NO_COLOUR;
 }
 
-void board::take_off(int colour, int type, int square) {
+inline void board::take_off(int colour, int type, int square) {
     piece_table& table = pieces_of(colour);
     assert(table[type][slot_of[square]] == square);
     table[type][slot_of[square]] = NO_SQUARE;
@@ -144,7 +144,7 @@ undo_record& board::save_state(move m, int moving) {
 
 // Everything but castling's rook, the key and the en passant square, which
 // only the full make keeps.
-void board::play(move m, int mover, int moving, int captured) {
+inline void board::play(move m, int mover, int moving, int captured) {
     if (captured != EMPTY) take_off(mover ^ 1, captured, m.to);
     if (m.flags & FLAG_EP) take_off(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
     slide(mover, moving, m.from, m.to);
@@ -237,7 +237,7 @@ const undo_record& board::restore_state() {
     return r;
 }
 
-void board::take_back(const undo_record& r) {
+inline void board::take_back(const undo_record& r) {
     const move m = r.played;
     const int mover = side_to_move;
     if (m.flags & FLAG_PROMOTE) {
