@@ -67,7 +67,7 @@ bool board::castle_path_safe(int from, int to) const {
 
 // A mover that was not in check and did not move its king can only have
 // uncovered a line from its king through the square it left.
-bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
+inline bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
     const int king = king_square(mover);
     if (king == NO_SQUARE) return false;
     if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, mover ^ 1);
