@@ -34,7 +34,7 @@ void eval_piece_type(const board& b, eval_state& st, int type, const int (&close
 // The first pawn of the colour on the file in slot order, as a row.
 int first_pawn_row(const board& b, int colour, int file) {
     int row = -1;
-    for_each_piece(b, colour, PAWN, [&](int s) {
+    for_each_piece_in_slot_order(b, colour, PAWN, [&](int s) {
         if (row < 0 && s % 8 == file) row = row_of(s);
     });
     return row;
