@@ -51,6 +51,7 @@ void score_rook_file(const board& b, eval_state& st, int colour, int square) {
 // A rook behind a passed pawn of either colour, seen from that pawn.
 void score_rook_passers(const board& b, eval_state& st, int colour, int square) {
     const int file = square % 8, row = row_of(square);
+    if (!((st.passed_files[WHITE] | st.passed_files[BLACK]) & (1 << file))) return;
     for (int owner : {colour, colour ^ 1}) {
         if (!(st.passed_files[owner] & (1 << file))) continue;
         if (behind(owner, row, first_pawn_row(b, owner, file)))
