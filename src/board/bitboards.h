@@ -25,8 +25,10 @@ struct board_masks {
     uint64_t knight[64];       // knight targets
     uint64_t king[64];         // the adjacent squares
     uint64_t pawn_from[2][64]; // by colour: squares whose pawn of that colour attacks the square
+    int8_t ray_length[8][64];  // squares on the ray
+    int8_t distance[64][64];   // king steps between two squares
 
-    constexpr board_masks() : ray{}, knight{}, king{}, pawn_from{} {
+    constexpr board_masks() : ray{}, knight{}, king{}, pawn_from{}, ray_length{}, distance{} {
         constexpr int RAY_FILE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
         constexpr int RAY_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
         constexpr int JUMP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
@@ -36,10 +38,17 @@ struct board_masks {
             for (int d = 0; d < 8; d++) {
                 int f = file + RAY_FILE[d], r = row + RAY_ROW[d];
                 if (on_board(f, r)) king[s] |= uint64_t(1) << (r * 8 + f);
-                for (; on_board(f, r); f += RAY_FILE[d], r += RAY_ROW[d])
+                for (; on_board(f, r); f += RAY_FILE[d], r += RAY_ROW[d]) {
                     ray[d][s] |= uint64_t(1) << (r * 8 + f);
+                    ray_length[d][s]++;
+                }
                 f = file + JUMP_FILE[d], r = row + JUMP_ROW[d];
                 if (on_board(f, r)) knight[s] |= uint64_t(1) << (r * 8 + f);
+            }
+            for (int t = 0; t < 64; t++) {
+                const int files = file > t % 8 ? file - t % 8 : t % 8 - file;
+                const int rows = row > t / 8 ? row - t / 8 : t / 8 - row;
+                distance[s][t] = int8_t(files > rows ? files : rows);
             }
             // White pawns capture towards row 0, so they stand a row below.
             for (int f = file - 1; f <= file + 1; f += 2) {
