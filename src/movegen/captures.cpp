@@ -7,10 +7,20 @@ namespace {
 
 using namespace gen;
 
+// Pieces that may be taken: the other side's, kings never.
+template <int C> uint64_t capture_targets(const board& b) {
+    return b.colour_bits[C ^ 1] & ~b.piece_bits[C ^ 1][KING];
+}
+
 // Queen promotions by advance and every capture; no en passant and no
 // under-promotion, which the quiescence search does not look at.
-template <int C> void pawn_captures(const square_node& from, appender& out) {
+template <int C> void pawn_captures(const square_node& from, uint64_t targets, appender& out) {
     using R = pawn_rules<C>;
+    // Away from the rank before promotion only a capture can come of it; the
+    // squares it takes on are those from which an enemy pawn would take it.
+    const int row_before_promotion = C == WHITE ? 1 : 6;
+    if (from.square / 8 != row_before_promotion && !(masks.pawn_from[C ^ 1][from.square] & targets))
+        return;
     const square_node* one = from.ray[R::ADVANCE];
     if (one && one->square / 8 == R::PROMOTION_ROW && one->piece == EMPTY)
         out.add(from.square, one->square, QUEEN, FLAG_PAWN | FLAG_PROMOTE);
@@ -22,11 +32,6 @@ template <int C> void pawn_captures(const square_node& from, appender& out) {
         else
             out.add(from.square, t->square, 0, FLAG_PAWN | FLAG_CAPTURE);
     }
-}
-
-// Pieces that may be taken: the other side's, kings never.
-template <int C> uint64_t capture_targets(const board& b) {
-    return b.colour_bits[C ^ 1] & ~b.piece_bits[C ^ 1][KING];
 }
 
 // Knights and kings; the mask of their reach rules most of them out at once.
@@ -56,7 +61,7 @@ template <int C> void generate_all_captures(const board& b, appender& out) {
     for_each_piece<C>(b, [&](int type, const square_node& from) {
         switch (type) {
         case PAWN:
-            pawn_captures<C>(from, out);
+            pawn_captures<C>(from, targets, out);
             break;
         case KNIGHT:
             step_captures<C>(from, from.jump, masks.knight[from.square], targets, out);
