@@ -26,26 +26,21 @@ bool is_neighbour(square_node* const* links, const square_node& target) {
 
 } // namespace
 
+// Along each ray only the first piece can attack: a slider of the
+// direction's kind (a king next to the square is found with the ring).
 bool board::is_attacked(int square, int colour) const {
-    const square_node& s = squares[square];
+    const uint64_t(&by)[KING + 1] = piece_bits[colour];
+    if (masks.knight[square] & by[KNIGHT]) return true;
+    if (masks.pawn_from[colour][square] & by[PAWN]) return true;
+    if (masks.king[square] & by[KING]) return true;
+    const uint64_t straight = by[ROOK] | by[QUEEN], diagonal = by[BISHOP] | by[QUEEN];
+    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
     for (int d = 0; d < 8; d++) {
-        const square_node* n = s.ray[d];
-        for (int step = 1; n; n = n->ray[d], step++) {
-            if (n->piece == EMPTY) continue;
-            if (n->colour != colour) break;
-            int p = n->piece;
-            if (p == QUEEN || (p == ROOK && d % 2 == 0) || (p == BISHOP && d % 2 == 1) ||
-                (p == KING && step == 1))
-                return true;
-            break;
-        }
+        const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
+        const uint64_t ray = masks.ray[d][square];
+        if (!(ray & sliders)) continue;
+        if (sliders & square_bit(nearest_on_ray(d, ray & occupied))) return true;
     }
-    for (const square_node* j : s.jump)
-        if (j && j->piece == KNIGHT && j->colour == colour) return true;
-    const square_node* left = s.ray[colour == WHITE ? SW : NW];
-    const square_node* right = s.ray[colour == WHITE ? SE : NE];
-    if (left && left->piece == PAWN && left->colour == colour) return true;
-    if (right && right->piece == PAWN && right->colour == colour) return true;
     return false;
 }
 
@@ -74,7 +69,8 @@ bool board::move_is_valid(move m) const {
 
     const int forward = mover == WHITE ? N : S;
     if (m.flags & FLAG_EP) {
-        if (m.flags != EP_FLAGS || from.piece != PAWN || m.to != ep_square || to.piece != EMPTY) return false;
+        if (m.flags != EP_FLAGS || from.piece != PAWN || m.to != ep_square || to.piece != EMPTY)
+            return false;
         if (from.ray[forward + 1] != &to && from.ray[(forward + 7) % 8] != &to) return false;
         const square_node* victim = to.ray[forward ^ 4];
         return victim && victim->piece == PAWN && victim->colour == (mover ^ 1);

@@ -121,6 +121,9 @@ void board::clear() {
         node.piece = EMPTY;
         node.colour = NO_COLOUR;
     }
+    memset(colour_bits, 0, sizeof colour_bits);
+    memset(piece_bits, 0, sizeof piece_bits);
+    for (int& slot : slot_of) slot = NO_SQUARE;
     memset(history, 0, sizeof history);
     side_to_move = castle_rights = ep_square = fifty_count = history_count = 0;
     check_state[0] = CHECK_UNKNOWN;
@@ -135,13 +138,7 @@ void board::set_position(const char* fen) {
     castled[WHITE] = castled[BLACK] = 0;
     int end_square = 0;
     const char* p = scan_placement(fen, &end_square, [this](int square, int type, int colour) {
-        piece_table& table = pieces_of(colour);
-        int& count = table[COUNT_ROW][type];
-        if (square < 64 && count < 8) {
-            squares[square].piece = int8_t(type);
-            squares[square].colour = uint8_t(colour);
-            table[type][count++] = square;
-        }
+        if (square < 64 && piece_count(type, colour) < 8) put_on(colour, type, square);
     });
     if (*p) p++;
 
@@ -195,7 +192,23 @@ void board::print() const {
     printf("\n");
 }
 
+// Whoever sets nodes and piece tables up by hand finishes with this, so the
+// square sets and slots kept beside them are rebuilt here as well.
 void board::compute_key() {
+    memset(colour_bits, 0, sizeof colour_bits);
+    memset(piece_bits, 0, sizeof piece_bits);
+    for (int s = 0; s < 64; s++) {
+        const square_node& node = squares[s];
+        if (node.piece == EMPTY) continue;
+        colour_bits[node.colour] |= square_bit(s);
+        piece_bits[node.colour][node.piece] |= square_bit(s);
+    }
+    for (int colour : {WHITE, BLACK}) {
+        const piece_table& table = pieces_of(colour);
+        for (int type = PAWN; type <= KING; type++)
+            for (int slot = 0; slot < PIECE_SLOTS; slot++)
+                if (table[type][slot] != NO_SQUARE) slot_of[table[type][slot]] = slot;
+    }
     key = key_from_scratch();
 }
 
@@ -245,19 +258,22 @@ const char* position_problem(const char* fen) {
 }
 
 #ifdef KORVEL_CHECKS
-// Rebuilds the piece tables and the key from the squares and compares.
+// Rebuilds the piece tables, the square sets and the key from the squares
+// and compares.
 bool board::board_ok() const {
     int counts[2][KING + 1] = {};
+    uint64_t by_colour[2] = {}, by_piece[2][KING + 1] = {};
     for (int s = 0; s < 64; s++) {
         const square_node& node = squares[s];
         if ((node.piece == EMPTY) != (node.colour == NO_COLOUR)) return false;
         if (node.piece == EMPTY) continue;
         if (node.piece < PAWN || node.piece > KING || node.colour > WHITE) return false;
         counts[node.colour][node.piece]++;
+        by_colour[node.colour] |= square_bit(s);
+        by_piece[node.colour][node.piece] |= square_bit(s);
         const piece_table& table = pieces_of(node.colour);
-        bool listed = false;
-        for (int slot = 0; slot < PIECE_SLOTS; slot++) listed |= table[node.piece][slot] == s;
-        if (!listed) return false;
+        if (slot_of[s] < 0 || slot_of[s] >= PIECE_SLOTS || table[node.piece][slot_of[s]] != s)
+            return false;
     }
     for (int colour : {WHITE, BLACK}) {
         const piece_table& table = pieces_of(colour);
@@ -268,6 +284,9 @@ bool board::board_ok() const {
             if (listed != counts[colour][type]) return false;
         }
         if (counts[colour][KING] == 1 && squares[table[KING][0]].piece != KING) return false;
+        if (colour_bits[colour] != by_colour[colour]) return false;
+        for (int type = EMPTY; type <= KING; type++)
+            if (piece_bits[colour][type] != by_piece[colour][type]) return false;
     }
     if (ep_square != NO_SQUARE && !square_ok(ep_square)) return false;
     return key_from_scratch() == key;

@@ -1,8 +1,10 @@
 // One chess position with the stack of moves made since it was set up.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
+#include "board/bitboards.h"
 #include "board/key_table.h"
 #include "board/types.h"
 
@@ -55,6 +57,13 @@ class board {
     undo_record history[HISTORY_SIZE];
     square_node squares[64];
     uint64_t key;
+    // The nodes again as square sets, by colour code: all of a colour's
+    // pieces, and its pieces of each type. Every change of a node during
+    // play goes through slide, take_off and put_on, which keep them in step.
+    uint64_t colour_bits[2];
+    uint64_t piece_bits[2][KING + 1];
+    // For each occupied square, the slot of its piece in its piece table row.
+    int slot_of[64];
 
     board();
     virtual ~board();
@@ -79,8 +88,7 @@ class board {
 
     bool make_move(move m);
     void unmake_move();
-    void update_lists(int moving, int from, int to, int flags, int promote, int captured);
-    void restore_lists(int moving, int promote, int from, int to, int flags, int captured);
+    // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
     // Whoever changes the side to move or the pieces without make/unmake
@@ -126,13 +134,20 @@ class board {
     enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
     mutable int8_t check_state[HISTORY_SIZE + 1];
 
+    // Attackers of the colour on the square by type; returns how many.
+    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
+    // Moves, removals and additions of a piece: its node, the square sets
+    // and its piece table row change together.
+    void slide(int colour, int type, int from, int to);
+    void take_off(int colour, int type, int square);
+    void put_on(int colour, int type, int square);
+
     bool castle_path_safe(int from, int to) const;
-    undo_record& save_state(move m);
-    void play_on_nodes(move m, int mover);
-    void finish_make(move m, int moving, int captured);
+    undo_record& save_state(move m, int moving);
+    void play(move m, int mover, int moving, int captured);
     bool king_left_attacked(move m, int moving, int mover, bool was_in_check) const;
     const undo_record& restore_state();
-    void take_back_on_nodes(const undo_record& r);
+    void take_back(const undo_record& r);
 };
 
 // Reason why the commands that set positions must refuse this FEN (one line,

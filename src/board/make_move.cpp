@@ -42,42 +42,6 @@ struct line_table {
 };
 constexpr line_table line_direction;
 
-void replace_square(int* row, int count, int from, int to) {
-    for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < count; slot++) {
-        if (row[slot] == NO_SQUARE) continue;
-        if (row[slot] == from) {
-            row[slot] = to;
-            return;
-        }
-        seen++;
-    }
-}
-
-void remove_square(piece_table& table, int type, int square) {
-    replace_square(table[type], table[COUNT_ROW][type], square, NO_SQUARE);
-    table[COUNT_ROW][type]--;
-}
-
-void add_square(piece_table& table, int type, int square) {
-    table[COUNT_ROW][type]++;
-    for (int slot = 0; slot < PIECE_SLOTS; slot++) {
-        if (table[type][slot] == NO_SQUARE) {
-            table[type][slot] = square;
-            return;
-        }
-    }
-    assert(false && "piece table row full");
-}
-
-void put(square_node& node, int piece, int colour) {
-    node.piece = int8_t(piece);
-    node.colour = uint8_t(colour);
-}
-
-void empty(square_node& node) {
-    put(node, EMPTY, NO_COLOUR);
-}
-
 // The pawn taken en passant stands behind the destination, seen from the mover.
 int ep_victim_square(int to, int mover) {
     return mover == WHITE ? to + 8 : to - 8;
@@ -103,7 +67,7 @@ bool board::castle_path_safe(int from, int to) const {
 
 // A mover that was not in check and did not move its king can only have
 // uncovered a line from its king through the square it left.
-bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
+inline bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
     const int king = king_square(mover);
     if (king == NO_SQUARE) return false;
     if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, mover ^ 1);
@@ -118,7 +82,51 @@ bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check)
     return n->piece == QUEEN || n->piece == (d % 2 == 0 ? ROOK : BISHOP);
 }
 
-undo_record& board::save_state(move m) {
+// A piece changes its node, the square sets and its piece table row
+// together. It keeps its slot while it moves, and slot_of finds the slot
+// without a search of the row.
+inline void board::slide(int colour, int type, int from, int to) {
+    piece_table& table = pieces_of(colour);
+    const int slot = slot_of[from];
+    assert(table[type][slot] == from && squares[to].piece == EMPTY);
+    table[type][slot] = to;
+    slot_of[to] = slot;
+    const uint64_t both = square_bit(from) | square_bit(to);
+    colour_bits[colour] ^= both;
+    piece_bits[colour][type] ^= both;
+    squares[to].piece = int8_t(type);
+    squares[to].colour = uint8_t(colour);
+    squares[from].piece = EMPTY;
+    squares[from].colour = NO_COLOUR;
+}
+
+inline void board::take_off(int colour, int type, int square) {
+    piece_table& table = pieces_of(colour);
+    assert(table[type][slot_of[square]] == square);
+    table[type][slot_of[square]] = NO_SQUARE;
+    table[COUNT_ROW][type]--;
+    colour_bits[colour] ^= square_bit(square);
+    piece_bits[colour][type] ^= square_bit(square);
+    squares[square].piece = EMPTY;
+    squares[square].colour = NO_COLOUR;
+}
+
+// A piece that comes back or is promoted to takes the first vacant slot.
+void board::put_on(int colour, int type, int square) {
+    piece_table& table = pieces_of(colour);
+    int slot = 0;
+    while (slot < PIECE_SLOTS - 1 && table[type][slot] != NO_SQUARE) slot++;
+    assert(table[type][slot] == NO_SQUARE && "piece table row full");
+    table[type][slot] = square;
+    table[COUNT_ROW][type]++;
+    slot_of[square] = slot;
+    colour_bits[colour] |= square_bit(square);
+    piece_bits[colour][type] |= square_bit(square);
+    squares[square].piece = int8_t(type);
+    squares[square].colour = uint8_t(colour);
+}
+
+undo_record& board::save_state(move m, int moving) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -128,25 +136,24 @@ undo_record& board::save_state(move m) {
     r.fifty_count = int16_t(fifty_count);
     r.captured = to.piece;
     r.captured_colour = to.colour;
-    r.moving = squares[m.from].piece;
+    r.moving = int8_t(moving);
     r.castled = uint8_t(castled[side_to_move]);
     r.key = key;
     return r;
 }
 
-void board::play_on_nodes(move m, int mover) {
-    square_node& from = squares[m.from];
-    square_node& to = squares[m.to];
-    put(to, from.piece, mover);
-    empty(from);
-    if (m.flags & FLAG_PROMOTE) to.piece = int8_t(m.promote);
-    if (m.flags & FLAG_EP) empty(squares[ep_victim_square(m.to, mover)]);
+// Everything but castling's rook, the key and the en passant square, which
+// only the full make keeps.
+inline void board::play(move m, int mover, int moving, int captured) {
+    if (captured != EMPTY) take_off(mover ^ 1, captured, m.to);
+    if (m.flags & FLAG_EP) take_off(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
+    slide(mover, moving, m.from, m.to);
+    if (m.flags & FLAG_PROMOTE) {
+        take_off(mover, PAWN, m.to);
+        put_on(mover, m.promote, m.to);
+    }
     castle_rights &= castle_mask[m.to] & castle_mask[m.from];
-}
-
-void board::finish_make(move m, int moving, int captured) {
     fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
-    update_lists(moving, m.from, m.to, m.flags, m.promote, captured);
     side_to_move ^= 1;
     history_count++;
     check_state[history_count] = CHECK_UNKNOWN;
@@ -160,24 +167,23 @@ bool board::make_move(move m) {
     const bool was_in_check = in_check();
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    const undo_record& r = save_state(m);
-    uint64_t k = key;
+    const undo_record& r = save_state(m, moving);
+    uint64_t k = key ^ castle_key(castle_rights);
     if (m.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
-            put(squares[c->rook_to], ROOK, mover);
-            empty(squares[c->rook_home]);
+            slide(mover, ROOK, c->rook_home, c->rook_to);
             castled[mover] = 1;
             k ^= piece_key(mover, ROOK, c->rook_home) ^ piece_key(mover, ROOK, c->rook_to);
         }
     }
 
-    const int old_rights = castle_rights;
-    play_on_nodes(m, mover);
-    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, squares[m.to].piece, m.to);
+    play(m, mover, moving, r.captured);
+    const int placed = (m.flags & FLAG_PROMOTE) ? m.promote : moving;
+    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, placed, m.to);
     if (r.captured != EMPTY) k ^= piece_key(mover ^ 1, r.captured, m.to);
     if (m.flags & FLAG_EP) k ^= piece_key(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
-    k ^= castle_key(old_rights) ^ castle_key(castle_rights);
+    k ^= castle_key(castle_rights);
 
     if (ep_square != NO_SQUARE) k ^= ep_key(ep_square);
     ep_square = NO_SQUARE;
@@ -185,7 +191,6 @@ bool board::make_move(move m) {
         ep_square = ep_victim_square(m.to, mover);
         k ^= ep_key(ep_square);
     }
-    finish_make(m, moving, r.captured);
     key = ~k; // the other side is to move
 
     if (king_left_attacked(m, moving, mover, was_in_check)) {
@@ -209,10 +214,9 @@ bool board::make_light(move m) {
     const int mover = side_to_move;
     const bool was_in_check = in_check();
 
-    const undo_record& r = save_state(m);
-    play_on_nodes(m, mover);
+    const undo_record& r = save_state(m, moving);
+    play(m, mover, moving, r.captured);
     ep_square = NO_SQUARE;
-    finish_make(m, moving, r.captured);
 
     if (king_left_attacked(m, moving, mover, was_in_check)) {
         unmake_light();
@@ -233,17 +237,16 @@ const undo_record& board::restore_state() {
     return r;
 }
 
-void board::take_back_on_nodes(const undo_record& r) {
+inline void board::take_back(const undo_record& r) {
     const move m = r.played;
     const int mover = side_to_move;
-    square_node& from = squares[m.from];
-    square_node& to = squares[m.to];
-    put(from, to.piece, to.colour);
-    empty(to);
-    if (m.flags & FLAG_CAPTURE) put(to, r.captured, r.captured_colour);
-    if (m.flags & FLAG_PROMOTE) from.piece = PAWN;
-    if (m.flags & FLAG_EP) put(squares[ep_victim_square(m.to, mover)], PAWN, mover ^ 1);
-    restore_lists(r.moving, m.promote, m.from, m.to, m.flags, r.captured);
+    if (m.flags & FLAG_PROMOTE) {
+        take_off(mover, m.promote, m.to);
+        put_on(mover, PAWN, m.to);
+    }
+    slide(mover, r.moving, m.to, m.from);
+    if (r.captured != EMPTY) put_on(mover ^ 1, r.captured, m.to);
+    if (m.flags & FLAG_EP) put_on(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
 }
 
 void board::unmake_move() {
@@ -252,11 +255,10 @@ void board::unmake_move() {
     key = r.key;
     if (r.played.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(r.played.to)) {
-            empty(squares[c->rook_to]);
-            put(squares[c->rook_home], ROOK, side_to_move);
+            slide(side_to_move, ROOK, c->rook_to, c->rook_home);
         }
     }
-    take_back_on_nodes(r);
+    take_back(r);
 #ifdef KORVEL_CHECKS
     assert(board_ok());
 #endif
@@ -266,53 +268,5 @@ void board::unmake_light() {
     if (history_count <= 0) return;
     const undo_record& r = restore_state();
     assert(!(r.played.flags & FLAG_CASTLE));
-    take_back_on_nodes(r);
-}
-
-void board::update_lists(int moving, int from, int to, int flags, int promote, int captured) {
-    piece_table& own = pieces_of(side_to_move);
-    piece_table& other = pieces_of(side_to_move ^ 1);
-    if (!(flags & FLAG_PAWN)) {
-        if (flags & FLAG_CASTLE) {
-            own[KING][0] = to;
-            if (const castling* c = castling_to(to))
-                replace_square(own[ROOK], own[COUNT_ROW][ROOK], c->rook_home, c->rook_to);
-            return;
-        }
-        replace_square(own[moving], own[COUNT_ROW][moving], from, to);
-    } else if (flags & FLAG_PROMOTE) {
-        remove_square(own, PAWN, from);
-        add_square(own, promote, to);
-    } else if (flags & FLAG_EP) {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], from, to);
-        remove_square(other, PAWN, ep_victim_square(to, side_to_move));
-        return;
-    } else {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], from, to);
-    }
-    if (flags & FLAG_CAPTURE) remove_square(other, captured, to);
-}
-
-void board::restore_lists(int moving, int promote, int from, int to, int flags, int captured) {
-    piece_table& own = pieces_of(side_to_move);
-    piece_table& other = pieces_of(side_to_move ^ 1);
-    if (!(flags & FLAG_PAWN)) {
-        if (flags & FLAG_CASTLE) {
-            own[KING][0] = from;
-            if (const castling* c = castling_to(to))
-                replace_square(own[ROOK], own[COUNT_ROW][ROOK], c->rook_to, c->rook_home);
-            return;
-        }
-        replace_square(own[moving], own[COUNT_ROW][moving], to, from);
-    } else if (flags & FLAG_PROMOTE) {
-        add_square(own, PAWN, from);
-        remove_square(own, promote, to);
-    } else if (flags & FLAG_EP) {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], to, from);
-        add_square(other, PAWN, ep_victim_square(to, side_to_move));
-        return;
-    } else {
-        replace_square(own[PAWN], own[COUNT_ROW][PAWN], to, from);
-    }
-    if (flags & FLAG_CAPTURE) add_square(other, captured, to);
+    take_back(r);
 }

@@ -8,62 +8,48 @@ constexpr int SEE_VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
 
 namespace {
 
-// A slider on its own kind of ray, or a king next to the square. Any other
-// piece of the colour lets the walk look through it.
-bool bears_along_ray(const square_node& n, int dir, int step) {
-    switch (n.piece) {
-    case QUEEN:
-        return true;
-    case ROOK:
-        return dir % 2 == 0;
-    case BISHOP:
-        return dir % 2 == 1;
-    case KING:
-        return step == 1;
-    default:
-        return false;
-    }
-}
+// The attackers of one side as counts by type, handed out cheapest first.
+struct cheapest_first {
+    int count[KING + 1];
+    int type = PAWN;
 
-// Adjacent exchanges until sorted: the lists hold a handful of values.
-void sort_ascending(int* list, int count) {
-    for (bool swapped = true; swapped;) {
-        swapped = false;
-        for (int i = 1; i < count; i++) {
-            if (list[i] < list[i - 1]) {
-                int t = list[i];
-                list[i] = list[i - 1];
-                list[i - 1] = t;
-                swapped = true;
-            }
-        }
+    int next() {
+        while (count[type] == 0) type++;
+        count[type]--;
+        return SEE_VALUE[type];
     }
-}
+};
 
 } // namespace
 
-int board::collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const {
-    const square_node& target = squares[square];
-    int count = 0;
+// A direction stops at the first piece of the other colour, at the
+// colour's first slider of the direction's kind and at its king next to the
+// square; the colour's other pieces are looked through. So each direction
+// gives at most one attacker: the first stopper, when it is the colour's.
+int board::count_attackers(int square, int colour, int (&found)[KING + 1]) const {
+    const uint64_t(&own)[KING + 1] = piece_bits[colour];
+    const uint64_t king_next = own[KING] & masks.king[square];
+    const uint64_t straight = own[ROOK] | own[QUEEN], diagonal = own[BISHOP] | own[QUEEN];
+    for (int& n : found) n = 0;
+    int total = found[KING] = king_next != 0;
     for (int d = 0; d < 8; d++) {
-        int step = 1;
-        for (const square_node* n = target.ray[d]; n; n = n->ray[d], step++) {
-            if (n->piece == EMPTY) continue;
-            if (n->colour != colour) break;
-            if (bears_along_ray(*n, d, step)) {
-                list[count++] = SEE_VALUE[n->piece];
-                break;
-            }
-        }
+        const uint64_t ray = masks.ray[d][square], sliders = d % 2 == 0 ? straight : diagonal;
+        if (!(ray & sliders)) continue;
+        const uint64_t stoppers = ray & (sliders | king_next | colour_bits[colour ^ 1]);
+        const int first = nearest_on_ray(d, stoppers);
+        if (!(sliders & square_bit(first))) continue;
+        found[squares[first].piece]++;
+        total++;
     }
-    for (const square_node* j : target.jump)
-        if (j && j->piece == KNIGHT && j->colour == colour) list[count++] = SEE_VALUE[KNIGHT];
-    // Pawns capture towards the enemy side: White's stand below the square.
-    for (int d : {colour == WHITE ? SE : NE, colour == WHITE ? SW : NW}) {
-        const square_node* p = target.ray[d];
-        if (p && p->piece == PAWN && p->colour == colour) list[count++] = SEE_VALUE[PAWN];
-    }
-    if (count >= 2) sort_ascending(list, count);
+    found[KNIGHT] = bit_count(masks.knight[square] & own[KNIGHT]);
+    found[PAWN] = bit_count(masks.pawn_from[colour][square] & own[PAWN]);
+    return total + found[KNIGHT] + found[PAWN];
+}
+
+int board::collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const {
+    cheapest_first attackers;
+    const int count = count_attackers(square, colour, attackers.count);
+    for (int i = 0; i < count; i++) list[i] = attackers.next();
     return count;
 }
 
@@ -71,16 +57,23 @@ int board::collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour)
 // attackers are won back in turn, our recapturers lost from the second one on.
 // A square they do not attack costs nothing.
 int board::see(int square) const {
-    const int us = side_to_move, them = us ^ 1;
-    int them_list[MAX_ATTACKERS] = {};
-    int us_list[MAX_ATTACKERS] = {};
-    int v = -SEE_VALUE[squares[square].piece];
-    const int n_them = collect_attackers(square, them_list, them);
+    const int us = side_to_move, them_colour = us ^ 1;
+    cheapest_first them, ours;
+    const int n_them = count_attackers(square, them_colour, them.count);
     if (n_them == 0) return 0;
-    const int n_us = collect_attackers(square, us_list, us);
+    int v = -SEE_VALUE[squares[square].piece];
+    const int n_us = count_attackers(square, us, ours.count);
     if (n_us == 0) return v;
+    ours.next(); // our cheapest attacker is never counted
     int j = 0, i = 1;
-    for (bool their_turn = true; j < n_them && i < n_us; their_turn = !their_turn)
-        v = their_turn ? v + them_list[j++] : v - us_list[i++];
+    for (bool their_turn = true; j < n_them && i < n_us; their_turn = !their_turn) {
+        if (their_turn) {
+            v += them.next();
+            j++;
+        } else {
+            v -= ours.next();
+            i++;
+        }
+    }
     return v < 0 ? v : 0;
 }

@@ -107,8 +107,7 @@ int eval::evaluate(const board& b, int alpha, int beta) const {
     eval_state st{};
     const double w = phase_weight(material_phase(b));
     eval_material(b, st);
-    eval_pawn_files(b, st);
-    eval_pawns(b, st);
+    eval_pawn_structure(b, st);
 
     // First exit: the bound itself, when the pieces cannot bring the score back.
     int s = score_to_move(b, st, w);

@@ -11,27 +11,23 @@ constexpr int ROOK_MOBILITY[15] = {-4, -2, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4
 
 namespace {
 
-bool reachable(const square_node* n, int colour) {
-    return n->piece == EMPTY || n->colour != colour;
+// Squares of the enemy count as reached; the colour's own do not.
+int knight_targets(const board& b, int square, int colour) {
+    return bit_count(masks.knight[square] & ~b.colour_bits[colour]);
 }
 
-int knight_targets(const square_node& from, int colour) {
-    int n = 0;
-    for (const square_node* j : from.jump) n += j && reachable(j, colour);
-    return n;
-}
-
-int slider_targets(const square_node& from, int colour, int first_dir) {
+// Each ray up to its first piece, which counts when it is the enemy's.
+int slider_targets(const board& b, int square, int colour, int first_dir) {
+    const uint64_t occupied = b.colour_bits[WHITE] | b.colour_bits[BLACK];
     int n = 0;
     for (int d = first_dir; d < 8; d += 2) {
-        for (const square_node* s = from.ray[d]; s; s = s->ray[d]) {
-            if (s->piece == EMPTY) {
-                n++;
-                continue;
-            }
-            n += s->colour != colour;
-            break;
+        const uint64_t blockers = masks.ray[d][square] & occupied;
+        if (!blockers) {
+            n += masks.ray_length[d][square];
+            continue;
         }
+        const int first = nearest_on_ray(d, blockers);
+        n += masks.distance[square][first] - int(b.colour_bits[colour] >> first & 1);
     }
     return n;
 }
@@ -46,14 +42,13 @@ int colour_mobility(const board& b, int colour) {
 } // namespace
 
 int piece_mobility(const board& b, int type, int square, int colour) {
-    const square_node& from = b.squares[square];
     switch (type) {
     case KNIGHT:
-        return KNIGHT_MOBILITY[knight_targets(from, colour)];
+        return KNIGHT_MOBILITY[knight_targets(b, square, colour)];
     case BISHOP:
-        return BISHOP_MOBILITY[slider_targets(from, colour, NE)];
+        return BISHOP_MOBILITY[slider_targets(b, square, colour, NE)];
     case ROOK:
-        return ROOK_MOBILITY[slider_targets(from, colour, N)];
+        return ROOK_MOBILITY[slider_targets(b, square, colour, N)];
     default:
         return 0;
     }

@@ -1,5 +1,6 @@
 // Pawn structure: the per-file summary of the rearmost pawns, then doubled,
 // isolated, backward and passed pawns read from it with a shift and a mask.
+#include <cstdint>
 #include <initializer_list>
 
 #include "eval/pst.h"
@@ -10,8 +11,29 @@ constexpr int ISOLATED_OPEN = 10, ISOLATED_END = 10;
 constexpr int BACKWARD_OPEN = 20, BACKWARD_END = 10;
 // A passed pawn earns these per row advanced from its first rank.
 constexpr int PASSED_OPEN_PER_ROW = 5, PASSED_END_PER_ROW = 15;
+// Pawn structures remembered; a power of two.
+constexpr int PAWN_CACHE_SIZE = 1 << 14;
 
 namespace {
+
+// The pawn terms of one pawn structure, keyed by the pawns' squares
+// themselves, so that a hit returns exactly what the terms would compute.
+// A zeroed entry is the structure without pawns, whose terms are all zero.
+struct pawn_entry {
+    uint64_t pawns[2]; // by colour code, bit n for square n
+    int open;
+    int end;
+    int pawn_rows[2];
+    int pawn_files[2];
+    int passed_files[2];
+};
+
+pawn_entry pawn_cache[PAWN_CACHE_SIZE];
+
+pawn_entry& pawn_slot(uint64_t white, uint64_t black) {
+    const uint64_t h = (white ^ (black * 0x9E3779B97F4A7C15ull)) * 0xD6E8FEB86659FD93ull;
+    return pawn_cache[h >> 50 & (PAWN_CACHE_SIZE - 1)];
+}
 
 void record_pawn(eval_state& st, int colour, int square) {
     const int file = square % 8, row = row_of(square);
@@ -94,4 +116,29 @@ void eval_pawn_files(const board& b, eval_state& st) {
 void eval_pawns(const board& b, eval_state& st) {
     for (int colour : {WHITE, BLACK})
         for_each_piece(b, colour, PAWN, [&](int s) { score_pawn(st, colour, s); });
+}
+
+void eval_pawn_structure(const board& b, eval_state& st) {
+    const uint64_t pawns[2] = {b.piece_bits[BLACK][PAWN], b.piece_bits[WHITE][PAWN]};
+    pawn_entry& e = pawn_slot(pawns[WHITE], pawns[BLACK]);
+    if (e.pawns[WHITE] != pawns[WHITE] || e.pawns[BLACK] != pawns[BLACK]) {
+        eval_state fresh{};
+        eval_pawn_files(b, fresh);
+        eval_pawns(b, fresh);
+        e.open = fresh.open;
+        e.end = fresh.end;
+        for (int colour : {WHITE, BLACK}) {
+            e.pawns[colour] = pawns[colour];
+            e.pawn_rows[colour] = fresh.pawn_rows[colour];
+            e.pawn_files[colour] = fresh.pawn_files[colour];
+            e.passed_files[colour] = fresh.passed_files[colour];
+        }
+    }
+    st.open += e.open;
+    st.end += e.end;
+    for (int colour : {WHITE, BLACK}) {
+        st.pawn_rows[colour] = e.pawn_rows[colour];
+        st.pawn_files[colour] = e.pawn_files[colour];
+        st.passed_files[colour] = e.passed_files[colour];
+    }
 }

@@ -34,7 +34,7 @@ void eval_piece_type(const board& b, eval_state& st, int type, const int (&close
 // The first pawn of the colour on the file in slot order, as a row.
 int first_pawn_row(const board& b, int colour, int file) {
     int row = -1;
-    for_each_piece(b, colour, PAWN, [&](int s) {
+    for_each_piece_in_slot_order(b, colour, PAWN, [&](int s) {
         if (row < 0 && s % 8 == file) row = row_of(s);
     });
     return row;
@@ -51,6 +51,7 @@ void score_rook_file(const board& b, eval_state& st, int colour, int square) {
 // A rook behind a passed pawn of either colour, seen from that pawn.
 void score_rook_passers(const board& b, eval_state& st, int colour, int square) {
     const int file = square % 8, row = row_of(square);
+    if (!((st.passed_files[WHITE] | st.passed_files[BLACK]) & (1 << file))) return;
     for (int owner : {colour, colour ^ 1}) {
         if (!(st.passed_files[owner] & (1 << file))) continue;
         if (behind(owner, row, first_pawn_row(b, owner, file)))

@@ -25,6 +25,8 @@ double phase_weight(int phase);
 
 void eval_pawn_files(const board& b, eval_state& st);
 void eval_pawns(const board& b, eval_state& st);
+// Both pawn terms above, through a cache of pawn structures.
+void eval_pawn_structure(const board& b, eval_state& st);
 void eval_knights(const board& b, eval_state& st);
 void eval_bishops(const board& b, eval_state& st);
 void eval_rooks(const board& b, eval_state& st);
@@ -56,8 +58,17 @@ inline bool behind(int colour, int a, int b) {
     return colour == WHITE ? a > b : a < b;
 }
 
-// Visits the squares of a colour's pieces of a type in slot order.
+// Visits the squares of a colour's pieces of a type. The order is that of
+// the square numbers, which no sum over the pieces depends on.
 template <typename F> void for_each_piece(const board& b, int colour, int type, F visit) {
+    for (uint64_t set = b.piece_bits[colour][type]; set; set &= set - 1)
+        visit(__builtin_ctzll(set));
+}
+
+// The same in the order of the piece table's slots, for a term that takes
+// the first piece it meets.
+template <typename F>
+void for_each_piece_in_slot_order(const board& b, int colour, int type, F visit) {
     const piece_table& table = b.pieces_of(colour);
     const int count = table[COUNT_ROW][type];
     for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < count; slot++) {

@@ -7,10 +7,20 @@ namespace {
 
 using namespace gen;
 
+// Pieces that may be taken: the other side's, kings never.
+template <int C> uint64_t capture_targets(const board& b) {
+    return b.colour_bits[C ^ 1] & ~b.piece_bits[C ^ 1][KING];
+}
+
 // Queen promotions by advance and every capture; no en passant and no
 // under-promotion, which the quiescence search does not look at.
-template <int C> void pawn_captures(const square_node& from, appender& out) {
+template <int C> void pawn_captures(const square_node& from, uint64_t targets, appender& out) {
     using R = pawn_rules<C>;
+    // Away from the rank before promotion only a capture can come of it; the
+    // squares it takes on are those from which an enemy pawn would take it.
+    const int row_before_promotion = C == WHITE ? 1 : 6;
+    if (from.square / 8 != row_before_promotion && !(masks.pawn_from[C ^ 1][from.square] & targets))
+        return;
     const square_node* one = from.ray[R::ADVANCE];
     if (one && one->square / 8 == R::PROMOTION_ROW && one->piece == EMPTY)
         out.add(from.square, one->square, QUEEN, FLAG_PAWN | FLAG_PROMOTE);
@@ -24,42 +34,49 @@ template <int C> void pawn_captures(const square_node& from, appender& out) {
     }
 }
 
+// Knights and kings; the mask of their reach rules most of them out at once.
 template <int C>
-void step_captures(const square_node& from, square_node* const* links, appender& out) {
+void step_captures(const square_node& from, square_node* const* links, uint64_t reach,
+                   uint64_t targets, appender& out) {
+    if (!(reach & targets)) return;
     for (int i = 0; i < 8; i++)
         if (links[i] && is_target<C>(links[i]))
             out.add(from.square, links[i]->square, 0, FLAG_CAPTURE);
 }
 
-template <int C>
-void slider_captures(const square_node& from, int first_dir, int dir_step, appender& out) {
+// The first piece on each ray, found on the ray's mask.
+void slider_captures(const square_node& from, int first_dir, int dir_step, uint64_t occupied,
+                     uint64_t targets, appender& out) {
     for (int d = first_dir; d < 8; d += dir_step) {
-        const square_node* t = from.ray[d];
-        while (t && t->piece == EMPTY) t = t->ray[d];
-        if (t && is_target<C>(t)) out.add(from.square, t->square, 0, FLAG_CAPTURE);
+        const uint64_t ray = masks.ray[d][from.square];
+        if (!(ray & targets)) continue;
+        const int first = nearest_on_ray(d, ray & occupied);
+        if (targets & square_bit(first)) out.add(from.square, first, 0, FLAG_CAPTURE);
     }
 }
 
 template <int C> void generate_all_captures(const board& b, appender& out) {
+    const uint64_t targets = capture_targets<C>(b);
+    const uint64_t occupied = b.colour_bits[WHITE] | b.colour_bits[BLACK];
     for_each_piece<C>(b, [&](int type, const square_node& from) {
         switch (type) {
         case PAWN:
-            pawn_captures<C>(from, out);
+            pawn_captures<C>(from, targets, out);
             break;
         case KNIGHT:
-            step_captures<C>(from, from.jump, out);
+            step_captures<C>(from, from.jump, masks.knight[from.square], targets, out);
             break;
         case BISHOP:
-            slider_captures<C>(from, 1, 2, out);
+            slider_captures(from, 1, 2, occupied, targets, out);
             break;
         case ROOK:
-            slider_captures<C>(from, 0, 2, out);
+            slider_captures(from, 0, 2, occupied, targets, out);
             break;
         case QUEEN:
-            slider_captures<C>(from, 0, 1, out);
+            slider_captures(from, 0, 1, occupied, targets, out);
             break;
         case KING:
-            step_captures<C>(from, from.ray, out);
+            step_captures<C>(from, from.ray, masks.king[from.square], targets, out);
             break;
         }
     });

@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include "board/board.h"
 #include "board/key_table.h"
+#include "movegen/mlist.h"
 
 namespace {
 
@@ -44,6 +46,31 @@ struct snapshot {
     }
     bool operator==(const snapshot& o) const { return memcmp(this, &o, sizeof o) == 0; }
 };
+
+// The square sets and slots the board keeps beside its nodes and piece
+// tables, against the nodes and tables themselves.
+testing::AssertionResult sets_follow_nodes(const board& b) {
+    uint64_t by_colour[2] = {}, by_piece[2][KING + 1] = {};
+    for (int s = 0; s < 64; s++) {
+        const square_node& n = b.squares[s];
+        if (n.piece == EMPTY) continue;
+        by_colour[n.colour] |= uint64_t(1) << s;
+        by_piece[n.colour][n.piece] |= uint64_t(1) << s;
+    }
+    for (int c : {BLACK, WHITE}) {
+        if (b.colour_bits[c] != by_colour[c]) return testing::AssertionFailure() << "colour " << c;
+        for (int t = EMPTY; t <= KING; t++)
+            if (b.piece_bits[c][t] != by_piece[c][t])
+                return testing::AssertionFailure() << "colour " << c << " type " << t;
+        for (int t = PAWN; t <= KING; t++)
+            for (int slot = 0; slot < PIECE_SLOTS; slot++) {
+                const int s = b.pieces_of(c)[t][slot];
+                if (s != NO_SQUARE && b.slot_of[s] != slot)
+                    return testing::AssertionFailure() << "slot of square " << s;
+            }
+    }
+    return testing::AssertionSuccess();
+}
 
 } // namespace
 
@@ -313,4 +340,33 @@ TEST_F(BoardTest, PromotionsNeverOverflowARow) {
     int listed = 0;
     for (int slot = 0; slot < PIECE_SLOTS; slot++) listed += b->white_pieces[KNIGHT][slot] >= 0;
     EXPECT_EQ(listed, PIECE_SLOTS);
+}
+
+// Random games through castling, en passant, promotions and captures, with
+// both make pairs: after every make and unmake the square sets and slots
+// agree with the nodes and the piece tables.
+TEST_F(BoardTest, SquareSetsAndSlotsFollowEveryMove) {
+    const char* fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/1P4P1/8/2pP4/8/8/1p4p1/R3K2R w KQkq c6 0 1",
+        "4k3/PPP5/8/8/8/8/5ppp/4K3 b - - 0 1",
+    };
+    auto ml = std::make_unique<mlist>();
+    std::mt19937 rng(1313);
+    for (const char* fen : fens) {
+        b->set_position(fen);
+        ASSERT_TRUE(sets_follow_nodes(*b)) << fen;
+        for (int ply = 0; ply < 80; ply++) {
+            ml->first[0] = 0;
+            const int n = ml->generate_moves(*b, 0);
+            if (n == 0) break;
+            const move m = ml->moves[rng() % n];
+            const bool light = (m.flags & FLAG_CAPTURE) && rng() % 2;
+            if (light ? !b->make_light(m) : !b->make_move(m)) continue;
+            ASSERT_TRUE(sets_follow_nodes(*b)) << fen << " ply " << ply;
+            if (!light && rng() % 4) continue;
+            light ? b->unmake_light() : b->unmake_move();
+            ASSERT_TRUE(sets_follow_nodes(*b)) << fen << " ply " << ply;
+        }
+    }
 }
