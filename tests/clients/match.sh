@@ -5,7 +5,7 @@
 # disconnect or a protocol error, in the saved games, in xboard's log or in
 # what Korvel itself printed.
 #
-#   match.sh [-depth N] <korvel binary> <xboard|uci> <games> <minutes:seconds> <increment s> [work dir]
+#   match.sh [-depth N] <korvel command> <xboard|uci> <games> <minutes:seconds> <increment s> [work dir]
 #
 # -depth sets xboard's search depth option, which sends "sd N" to both
 # engines after the clock: the clock must still count. The uci path runs
@@ -16,7 +16,15 @@ if [ "${1:-}" = -depth ]; then
     depth_option=(-depth "$2")
     shift 2
 fi
-engine=$(realpath "$1") protocol=$2 games=$3 tc=$4 inc=$5
+# The engine may be a command of several words (a host before the binary);
+# each word that names a file is made absolute, since the engine runs in
+# the match folder.
+engine_words=()
+for word in $1; do
+    [ -e "$word" ] && word=$(realpath "$word")
+    engine_words+=("$word")
+done
+protocol=$2 games=$3 tc=$4 inc=$5
 work=${6:-}
 keep_work=${work:+yes}
 [ -n "$work" ] || work=$(mktemp -d /tmp/korvel-match-XXXXXX)
@@ -40,7 +48,7 @@ rm -f "$pgn" "$log" "$korvel_out"
 # Korvel's own output is kept beside the match: through polyglot it never
 # reaches xboard's log as Korvel wrote it.
 tee_engine="$work/korvel-tee"
-printf '#!/bin/sh\n%q | tee -a %q\n' "$engine" "$korvel_out" > "$tee_engine"
+printf '#!/bin/sh\n%s| tee -a %q\n' "$(printf '%q ' "${engine_words[@]}")" "$korvel_out" > "$tee_engine"
 chmod +x "$tee_engine"
 if [ "$protocol" = uci ]; then
     first="$POLYGLOT -noini -ec $tee_engine"
