@@ -137,17 +137,22 @@ class board {
     // Attackers of the colour on the square by type; returns how many.
     int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     // Moves, removals and additions of a piece: its node, the square sets
-    // and its piece table row change together.
-    void slide(int colour, int type, int from, int to);
-    void take_off(int colour, int type, int square);
+    // and its piece table row change together. C is the piece's colour.
+    template <int C> void slide(int type, int from, int to);
+    template <int C> void take_off(int type, int square);
+    template <int C> void put_on(int type, int square);
     void put_on(int colour, int type, int square);
 
     bool castle_path_safe(int from, int to) const;
-    undo_record& save_state(move m, int moving);
-    void play(move m, int mover, int moving, int captured);
-    bool king_left_attacked(move m, int moving, int mover, bool was_in_check) const;
+    // The make and unmake of each side: C is the side that plays the move.
+    template <int C> bool make_as(move m, int moving);
+    template <int C> bool make_light_as(move m, int moving);
+    template <int C> void unmake_as(const undo_record& r);
+    template <int C> undo_record& save_state(move m, int moving);
+    template <int C> void play(move m, int moving, int captured);
+    template <int C> bool king_left_attacked(move m, int moving, bool was_in_check) const;
     const undo_record& restore_state();
-    void take_back(const undo_record& r);
+    template <int C> void take_back(const undo_record& r);
 };
 
 // Reason why the commands that set positions must refuse this FEN (one line,

@@ -43,8 +43,8 @@ struct line_table {
 constexpr line_table line_direction;
 
 // The pawn taken en passant stands behind the destination, seen from the mover.
-int ep_victim_square(int to, int mover) {
-    return mover == WHITE ? to + 8 : to - 8;
+template <int C> int ep_victim_square(int to) {
+    return C == WHITE ? to + 8 : to - 8;
 }
 
 } // namespace
@@ -67,66 +67,75 @@ bool board::castle_path_safe(int from, int to) const {
 
 // A mover that was not in check and did not move its king can only have
 // uncovered a line from its king through the square it left.
-inline bool board::king_left_attacked(move m, int moving, int mover, bool was_in_check) const {
-    const int king = king_square(mover);
+template <int C>
+inline bool board::king_left_attacked(move m, int moving, bool was_in_check) const {
+    const int king = king_square(C);
     if (king == NO_SQUARE) return false;
-    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, mover ^ 1);
+    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, C ^ 1);
     const int d = line_direction.dir[king][m.from];
     if (d < 0) return false;
-    const square_node* n = squares[king].ray[d];
-    while (n->piece == EMPTY) {
-        n = n->ray[d];
-        if (!n) return false;
-    }
-    if (n->colour == mover) return false;
-    return n->piece == QUEEN || n->piece == (d % 2 == 0 ? ROOK : BISHOP);
+    // The first piece out from the king along that line decides it.
+    const uint64_t(&by)[KING + 1] = piece_bits[C ^ 1];
+    const uint64_t sliders = by[QUEEN] | (d % 2 == 0 ? by[ROOK] : by[BISHOP]);
+    const uint64_t ray = masks.ray[d][king];
+    if (!(ray & sliders)) return false;
+    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
+    return sliders & square_bit(nearest_on_ray(d, ray & occupied));
 }
 
 // A piece changes its node, the square sets and its piece table row
 // together. It keeps its slot while it moves, and slot_of finds the slot
-// without a search of the row.
-inline void board::slide(int colour, int type, int from, int to) {
-    piece_table& table = pieces_of(colour);
+// without a search of the row. The colour is a template argument so that
+// the table and set addresses are fixed.
+template <int C> inline void board::slide(int type, int from, int to) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
     const int slot = slot_of[from];
     assert(table[type][slot] == from && squares[to].piece == EMPTY);
     table[type][slot] = to;
     slot_of[to] = slot;
     const uint64_t both = square_bit(from) | square_bit(to);
-    colour_bits[colour] ^= both;
-    piece_bits[colour][type] ^= both;
+    colour_bits[C] ^= both;
+    piece_bits[C][type] ^= both;
     squares[to].piece = int8_t(type);
-    squares[to].colour = uint8_t(colour);
+    squares[to].colour = uint8_t(C);
     squares[from].piece = EMPTY;
     squares[from].colour = NO_COLOUR;
 }
 
-inline void board::take_off(int colour, int type, int square) {
-    piece_table& table = pieces_of(colour);
+template <int C> inline void board::take_off(int type, int square) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
     assert(table[type][slot_of[square]] == square);
     table[type][slot_of[square]] = NO_SQUARE;
     table[COUNT_ROW][type]--;
-    colour_bits[colour] ^= square_bit(square);
-    piece_bits[colour][type] ^= square_bit(square);
+    colour_bits[C] ^= square_bit(square);
+    piece_bits[C][type] ^= square_bit(square);
     squares[square].piece = EMPTY;
     squares[square].colour = NO_COLOUR;
 }
 
 // A piece that comes back or is promoted to takes the first vacant slot.
-void board::put_on(int colour, int type, int square) {
-    piece_table& table = pieces_of(colour);
+template <int C> void board::put_on(int type, int square) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
     int slot = 0;
     while (slot < PIECE_SLOTS - 1 && table[type][slot] != NO_SQUARE) slot++;
     assert(table[type][slot] == NO_SQUARE && "piece table row full");
     table[type][slot] = square;
     table[COUNT_ROW][type]++;
     slot_of[square] = slot;
-    colour_bits[colour] |= square_bit(square);
-    piece_bits[colour][type] |= square_bit(square);
+    colour_bits[C] |= square_bit(square);
+    piece_bits[C][type] |= square_bit(square);
     squares[square].piece = int8_t(type);
-    squares[square].colour = uint8_t(colour);
+    squares[square].colour = uint8_t(C);
 }
 
-undo_record& board::save_state(move m, int moving) {
+void board::put_on(int colour, int type, int square) {
+    if (colour == WHITE)
+        put_on<WHITE>(type, square);
+    else
+        put_on<BLACK>(type, square);
+}
+
+template <int C> undo_record& board::save_state(move m, int moving) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -137,24 +146,24 @@ undo_record& board::save_state(move m, int moving) {
     r.captured = to.piece;
     r.captured_colour = to.colour;
     r.moving = int8_t(moving);
-    r.castled = uint8_t(castled[side_to_move]);
+    r.castled = uint8_t(castled[C]);
     r.key = key;
     return r;
 }
 
 // Everything but castling's rook, the key and the en passant square, which
 // only the full make keeps.
-inline void board::play(move m, int mover, int moving, int captured) {
-    if (captured != EMPTY) take_off(mover ^ 1, captured, m.to);
-    if (m.flags & FLAG_EP) take_off(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
-    slide(mover, moving, m.from, m.to);
+template <int C> inline void board::play(move m, int moving, int captured) {
+    if (captured != EMPTY) take_off<C ^ 1>(captured, m.to);
+    if (m.flags & FLAG_EP) take_off<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
+    slide<C>(moving, m.from, m.to);
     if (m.flags & FLAG_PROMOTE) {
-        take_off(mover, PAWN, m.to);
-        put_on(mover, m.promote, m.to);
+        take_off<C>(PAWN, m.to);
+        put_on<C>(m.promote, m.to);
     }
     castle_rights &= castle_mask[m.to] & castle_mask[m.from];
     fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
-    side_to_move ^= 1;
+    side_to_move = C ^ 1;
     history_count++;
     check_state[history_count] = CHECK_UNKNOWN;
 }
@@ -163,37 +172,41 @@ bool board::make_move(move m) {
     if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
-    const int mover = side_to_move;
+    return side_to_move == WHITE ? make_as<WHITE>(m, moving) : make_as<BLACK>(m, moving);
+}
+
+template <int C> bool board::make_as(move m, int moving) {
     const bool was_in_check = in_check();
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    const undo_record& r = save_state(m, moving);
-    uint64_t k = key ^ castle_key(castle_rights);
+    const undo_record& r = save_state<C>(m, moving);
+    const int rights_before = castle_rights;
+    uint64_t k = key;
     if (m.flags & FLAG_CASTLE) {
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
-            slide(mover, ROOK, c->rook_home, c->rook_to);
-            castled[mover] = 1;
-            k ^= piece_key(mover, ROOK, c->rook_home) ^ piece_key(mover, ROOK, c->rook_to);
+            slide<C>(ROOK, c->rook_home, c->rook_to);
+            castled[C] = 1;
+            k ^= piece_key(C, ROOK, c->rook_home) ^ piece_key(C, ROOK, c->rook_to);
         }
     }
 
-    play(m, mover, moving, r.captured);
+    play<C>(m, moving, r.captured);
     const int placed = (m.flags & FLAG_PROMOTE) ? m.promote : moving;
-    k ^= piece_key(mover, moving, m.from) ^ piece_key(mover, placed, m.to);
-    if (r.captured != EMPTY) k ^= piece_key(mover ^ 1, r.captured, m.to);
-    if (m.flags & FLAG_EP) k ^= piece_key(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
-    k ^= castle_key(castle_rights);
+    k ^= piece_key(C, moving, m.from) ^ piece_key(C, placed, m.to);
+    if (r.captured != EMPTY) k ^= piece_key(C ^ 1, r.captured, m.to);
+    if (m.flags & FLAG_EP) k ^= piece_key(C ^ 1, PAWN, ep_victim_square<C>(m.to));
+    if (castle_rights != rights_before) k ^= castle_key(rights_before) ^ castle_key(castle_rights);
 
     if (ep_square != NO_SQUARE) k ^= ep_key(ep_square);
     ep_square = NO_SQUARE;
     if (m.flags & FLAG_DOUBLE) {
-        ep_square = ep_victim_square(m.to, mover);
+        ep_square = ep_victim_square<C>(m.to);
         k ^= ep_key(ep_square);
     }
     key = ~k; // the other side is to move
 
-    if (king_left_attacked(m, moving, mover, was_in_check)) {
+    if (king_left_attacked<C>(m, moving, was_in_check)) {
         unmake_move();
         return false;
     }
@@ -211,14 +224,17 @@ bool board::make_light(move m) {
     if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
-    const int mover = side_to_move;
-    const bool was_in_check = in_check();
+    return side_to_move == WHITE ? make_light_as<WHITE>(m, moving)
+                                 : make_light_as<BLACK>(m, moving);
+}
 
-    const undo_record& r = save_state(m, moving);
-    play(m, mover, moving, r.captured);
+template <int C> bool board::make_light_as(move m, int moving) {
+    const bool was_in_check = in_check();
+    const undo_record& r = save_state<C>(m, moving);
+    play<C>(m, moving, r.captured);
     ep_square = NO_SQUARE;
 
-    if (king_left_attacked(m, moving, mover, was_in_check)) {
+    if (king_left_attacked<C>(m, moving, was_in_check)) {
         unmake_light();
         return false;
     }
@@ -237,28 +253,33 @@ const undo_record& board::restore_state() {
     return r;
 }
 
-inline void board::take_back(const undo_record& r) {
+// C is the side that played the move being taken back.
+template <int C> inline void board::take_back(const undo_record& r) {
     const move m = r.played;
-    const int mover = side_to_move;
     if (m.flags & FLAG_PROMOTE) {
-        take_off(mover, m.promote, m.to);
-        put_on(mover, PAWN, m.to);
+        take_off<C>(m.promote, m.to);
+        put_on<C>(PAWN, m.to);
     }
-    slide(mover, r.moving, m.to, m.from);
-    if (r.captured != EMPTY) put_on(mover ^ 1, r.captured, m.to);
-    if (m.flags & FLAG_EP) put_on(mover ^ 1, PAWN, ep_victim_square(m.to, mover));
+    slide<C>(r.moving, m.to, m.from);
+    if (r.captured != EMPTY) put_on<C ^ 1>(r.captured, m.to);
+    if (m.flags & FLAG_EP) put_on<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
+}
+
+template <int C> inline void board::unmake_as(const undo_record& r) {
+    key = r.key;
+    if (r.played.flags & FLAG_CASTLE) {
+        if (const castling* c = castling_to(r.played.to)) slide<C>(ROOK, c->rook_to, c->rook_home);
+    }
+    take_back<C>(r);
 }
 
 void board::unmake_move() {
     if (history_count <= 0) return;
     const undo_record& r = restore_state();
-    key = r.key;
-    if (r.played.flags & FLAG_CASTLE) {
-        if (const castling* c = castling_to(r.played.to)) {
-            slide(side_to_move, ROOK, c->rook_to, c->rook_home);
-        }
-    }
-    take_back(r);
+    if (side_to_move == WHITE)
+        unmake_as<WHITE>(r);
+    else
+        unmake_as<BLACK>(r);
 #ifdef KORVEL_CHECKS
     assert(board_ok());
 #endif
@@ -268,5 +289,8 @@ void board::unmake_light() {
     if (history_count <= 0) return;
     const undo_record& r = restore_state();
     assert(!(r.played.flags & FLAG_CASTLE));
-    take_back(r);
+    if (side_to_move == WHITE)
+        take_back<WHITE>(r);
+    else
+        take_back<BLACK>(r);
 }

@@ -22,7 +22,7 @@ void perft_walk(mlist& ml, board& b, int depth, int ply) {
     for (int i = ml.first[ply]; i < ml.first[ply + 1]; i++) {
         if (!b.make_move(ml.moves[i])) continue;
         perft_counts[ply]++;
-        perft_walk(ml, b, depth, ply + 1);
+        if (ply + 1 < depth) perft_walk(ml, b, depth, ply + 1);
         b.unmake_move();
     }
 }
