@@ -85,12 +85,12 @@ template <int C> void generate_all_captures(const board& b, appender& out) {
 } // namespace
 
 int mlist::generate_captures(const board& b, int ply) {
-    top = first[ply];
-    appender out{moves, top};
+    appender out{moves + first[ply]};
     if (b.side_to_move == WHITE)
         generate_all_captures<WHITE>(b, out);
     else
         generate_all_captures<BLACK>(b, out);
+    top = int(out.next - moves);
     first[ply + 1] = top;
     return top - first[ply];
 }

@@ -22,12 +22,13 @@ template <> struct pawn_rules<BLACK> {
 
 constexpr int PROMOTION_ORDER[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
 
+// Writes through its own cursor: a count kept in the list itself would be
+// read again after every move written, since a move's bytes may alias it.
 struct appender {
-    move* moves;
-    int& top;
+    move* next;
 
     void add(int from, int to, int promote, int flags) {
-        moves[top++] = move{uint8_t(from), uint8_t(to), uint8_t(promote), uint8_t(flags)};
+        *next++ = move{uint8_t(from), uint8_t(to), uint8_t(promote), uint8_t(flags)};
     }
     void add_promotions(int from, int to, int flags) {
         for (int p : PROMOTION_ORDER) add(from, to, p, flags);

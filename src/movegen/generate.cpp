@@ -106,12 +106,12 @@ mlist::mlist() : scores{}, first{}, top(0) {
 mlist::~mlist() = default;
 
 int mlist::generate_moves(const board& b, int ply) {
-    top = first[ply];
-    appender out{moves, top};
+    appender out{moves + first[ply]};
     if (b.side_to_move == WHITE)
         generate_all<WHITE>(b, out);
     else
         generate_all<BLACK>(b, out);
+    top = int(out.next - moves);
     first[ply + 1] = top;
     return top - first[ply];
 }
