@@ -44,6 +44,29 @@ bool board::is_attacked(int square, int colour) const {
     return false;
 }
 
+// Along each ray from the king: the first piece is the colour's own and the
+// next one an enemy slider of the ray's kind.
+uint64_t board::pinned_pieces(int colour) const {
+    const int king = king_square(colour);
+    if (king == NO_SQUARE) return 0;
+    const uint64_t(&enemy)[KING + 1] = piece_bits[colour ^ 1];
+    const uint64_t straight = enemy[ROOK] | enemy[QUEEN], diagonal = enemy[BISHOP] | enemy[QUEEN];
+    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
+    uint64_t pinned = 0;
+    for (int d = 0; d < 8; d++) {
+        const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
+        const uint64_t ray = masks.ray[d][king];
+        if (!(ray & sliders)) continue;
+        const uint64_t blockers = ray & occupied;
+        const int first = nearest_on_ray(d, blockers);
+        if (!(colour_bits[colour] & square_bit(first))) continue;
+        const uint64_t beyond = blockers & masks.ray[d][first];
+        if (beyond && (sliders & square_bit(nearest_on_ray(d, beyond))))
+            pinned |= square_bit(first);
+    }
+    return pinned;
+}
+
 // A move from the transposition table may belong to another position. True
 // only lets the caller try it with make_move; false costs a full generation.
 // Beyond the plain rules, the flags must agree with what stands on `to`, so

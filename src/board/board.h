@@ -96,6 +96,9 @@ class board {
     void forget_check_state() { check_state[history_count] = CHECK_UNKNOWN; }
 
     bool is_attacked(int square, int colour) const;
+    // Pieces of the colour that stand alone between its king and an enemy
+    // slider that moves along that line.
+    uint64_t pinned_pieces(int colour) const;
     bool move_is_valid(move m) const;
     int material_balance(int colour) const;
 
@@ -131,8 +134,25 @@ class board {
     // Whether the side to move at each history level is in check: computed
     // once per position, so that the check test after a make only has to
     // look along the line the moved piece uncovered.
-    enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
+    // Out of check, the pinned pieces are worked out the first time a move
+    // other than the king's is tried, and kept beside the check state.
+    enum check_state_code : int8_t {
+        CHECK_UNKNOWN = -1,
+        CHECK_NO = 0,
+        CHECK_YES = 1,
+        CHECK_NO_PINS_KNOWN = 2
+    };
     mutable int8_t check_state[HISTORY_SIZE + 1];
+    mutable uint64_t pinned_at[HISTORY_SIZE + 1];
+    // The side to move's pinned pieces; only when it is not in check.
+    uint64_t pinned_now() const {
+        int8_t& state = check_state[history_count];
+        if (state != CHECK_NO_PINS_KNOWN) {
+            pinned_at[history_count] = pinned_pieces(side_to_move);
+            state = CHECK_NO_PINS_KNOWN;
+        }
+        return pinned_at[history_count];
+    }
 
     // Attackers of the colour on the square by type; returns how many.
     int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
@@ -150,7 +170,8 @@ class board {
     template <int C> void unmake_as(const undo_record& r);
     template <int C> undo_record& save_state(move m, int moving);
     template <int C> void play(move m, int moving, int captured);
-    template <int C> bool king_left_attacked(move m, int moving, bool was_in_check) const;
+    template <int C> bool leaves_pin_line(move m) const;
+    template <int C> bool king_attacked() const;
     const undo_record& restore_state();
     template <int C> void take_back(const undo_record& r);
 };

@@ -65,22 +65,17 @@ bool board::castle_path_safe(int from, int to) const {
     return true;
 }
 
-// A mover that was not in check and did not move its king can only have
-// uncovered a line from its king through the square it left.
-template <int C>
-inline bool board::king_left_attacked(move m, int moving, bool was_in_check) const {
+// A pinned piece may move only along the line between its king and the
+// pinner: its destination lies in the same direction from the king.
+template <int C> inline bool board::leaves_pin_line(move m) const {
+    if (!(pinned_now() & square_bit(m.from))) return false;
     const int king = king_square(C);
-    if (king == NO_SQUARE) return false;
-    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, C ^ 1);
-    const int d = line_direction.dir[king][m.from];
-    if (d < 0) return false;
-    // The first piece out from the king along that line decides it.
-    const uint64_t(&by)[KING + 1] = piece_bits[C ^ 1];
-    const uint64_t sliders = by[QUEEN] | (d % 2 == 0 ? by[ROOK] : by[BISHOP]);
-    const uint64_t ray = masks.ray[d][king];
-    if (!(ray & sliders)) return false;
-    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
-    return sliders & square_bit(nearest_on_ray(d, ray & occupied));
+    return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
+}
+
+template <int C> inline bool board::king_attacked() const {
+    const int king = king_square(C);
+    return king != NO_SQUARE && is_attacked(king, C ^ 1);
 }
 
 // A piece changes its node, the square sets and its piece table row
@@ -175,8 +170,15 @@ bool board::make_move(move m) {
     return side_to_move == WHITE ? make_as<WHITE>(m, moving) : make_as<BLACK>(m, moving);
 }
 
+// Out of check, only a pinned piece leaving its line can expose the king,
+// except by en passant, which takes a second piece off the line. A move
+// refused that way is still made and taken back when it takes or promotes:
+// the pieces that come back take the first vacant slots of their rows, and
+// later move lists follow that order.
 template <int C> bool board::make_as(move m, int moving) {
-    const bool was_in_check = in_check();
+    const bool line_test = moving != KING && !(m.flags & FLAG_EP) && !in_check();
+    const bool off_line = line_test && leaves_pin_line<C>(m);
+    if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
     const undo_record& r = save_state<C>(m, moving);
@@ -206,7 +208,7 @@ template <int C> bool board::make_as(move m, int moving) {
     }
     key = ~k; // the other side is to move
 
-    if (king_left_attacked<C>(m, moving, was_in_check)) {
+    if (line_test ? off_line : king_attacked<C>()) {
         unmake_move();
         return false;
     }
@@ -229,12 +231,14 @@ bool board::make_light(move m) {
 }
 
 template <int C> bool board::make_light_as(move m, int moving) {
-    const bool was_in_check = in_check();
+    const bool line_test = moving != KING && !(m.flags & FLAG_EP) && !in_check();
+    const bool off_line = line_test && leaves_pin_line<C>(m);
+    if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     const undo_record& r = save_state<C>(m, moving);
     play<C>(m, moving, r.captured);
     ep_square = NO_SQUARE;
 
-    if (king_left_attacked<C>(m, moving, was_in_check)) {
+    if (line_test ? off_line : king_attacked<C>()) {
         unmake_light();
         return false;
     }

@@ -267,6 +267,30 @@ TEST_F(BoardTest, RefusedMovesChangeNothing) {
     EXPECT_TRUE(snapshot(*b) == before);
 }
 
+// Pins along a file and a diagonal; two pieces between, and a slider of
+// the wrong kind for its line, pin nothing. A pinned piece may move along
+// its line, up to taking the pinner, and nowhere else.
+TEST_F(BoardTest, PinnedPiecesKeepToTheirLines) {
+    b->set_position("4r2k/8/8/b7/5n1q/6N1/3BRP2/bN2K3 w - - 0 1");
+    EXPECT_EQ(b->pinned_pieces(WHITE), square_bit(sq("d2")) | square_bit(sq("e2")));
+    EXPECT_EQ(b->pinned_pieces(BLACK), 0u);
+    const snapshot before(*b);
+    const struct {
+        move m;
+        bool legal;
+    } cases[] = {
+        {mv("e2", "e5", 0), true},  {mv("e2", "e8", FLAG_CAPTURE), true},
+        {mv("d2", "c3", 0), true},  {mv("d2", "a5", FLAG_CAPTURE), true},
+        {mv("d2", "e3", 0), false}, {mv("d2", "f4", FLAG_CAPTURE), false},
+        {mv("b1", "c3", 0), true},  {mv("g3", "e4", 0), true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(b->make_move(c.m), c.legal) << square_names[c.m.from] << square_names[c.m.to];
+        if (c.legal) b->unmake_move();
+        EXPECT_TRUE(snapshot(*b) == before) << square_names[c.m.from] << square_names[c.m.to];
+    }
+}
+
 TEST_F(BoardTest, HistoryIsLongAndBounded) {
     b->set_position("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
     int made = 0;
