@@ -58,27 +58,22 @@ void slider_captures(const square_node& from, int first_dir, int dir_step, uint6
 template <int C> void generate_all_captures(const board& b, appender& out) {
     const uint64_t targets = capture_targets<C>(b);
     const uint64_t occupied = b.colour_bits[WHITE] | b.colour_bits[BLACK];
-    for_each_piece<C>(b, [&](int type, const square_node& from) {
-        switch (type) {
-        case PAWN:
-            pawn_captures<C>(from, targets, out);
-            break;
-        case KNIGHT:
-            step_captures<C>(from, from.jump, masks.knight[from.square], targets, out);
-            break;
-        case BISHOP:
-            slider_captures(from, 1, 2, occupied, targets, out);
-            break;
-        case ROOK:
-            slider_captures(from, 0, 2, occupied, targets, out);
-            break;
-        case QUEEN:
-            slider_captures(from, 0, 1, occupied, targets, out);
-            break;
-        case KING:
-            step_captures<C>(from, from.ray, masks.king[from.square], targets, out);
-            break;
-        }
+    for_each_of_type<C>(b, PAWN,
+                        [&](const square_node& from) { pawn_captures<C>(from, targets, out); });
+    for_each_of_type<C>(b, KNIGHT, [&](const square_node& from) {
+        step_captures<C>(from, from.jump, masks.knight[from.square], targets, out);
+    });
+    for_each_of_type<C>(b, BISHOP, [&](const square_node& from) {
+        slider_captures(from, 1, 2, occupied, targets, out);
+    });
+    for_each_of_type<C>(b, ROOK, [&](const square_node& from) {
+        slider_captures(from, 0, 2, occupied, targets, out);
+    });
+    for_each_of_type<C>(b, QUEEN, [&](const square_node& from) {
+        slider_captures(from, 0, 1, occupied, targets, out);
+    });
+    for_each_of_type<C>(b, KING, [&](const square_node& from) {
+        step_captures<C>(from, from.ray, masks.king[from.square], targets, out);
     });
 }
 

@@ -40,17 +40,16 @@ template <int C> bool is_target(const square_node* n) {
     return n->colour == (C ^ 1) && n->piece != KING;
 }
 
-// Calls visit(type, node) for every piece of side C, by type from pawn to
-// king and within a type in the order of the piece table's slots.
-template <int C, class Visit> void for_each_piece(const board& b, Visit&& visit) {
+// Calls visit(node) for every piece of side C of one type, in the order of
+// the piece table's slots. The generators call it type by type, from pawn
+// to king, so that no piece needs a jump on its type.
+template <int C, class Visit> void for_each_of_type(const board& b, int type, Visit&& visit) {
     const piece_table& own = b.pieces_of(C);
-    for (int type = PAWN; type <= KING; type++) {
-        const int* row = own[type];
-        for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < own[COUNT_ROW][type]; slot++) {
-            if (row[slot] == NO_SQUARE) continue;
-            seen++;
-            visit(type, b.squares[row[slot]]);
-        }
+    const int* row = own[type];
+    for (int slot = 0, seen = 0; slot < PIECE_SLOTS && seen < own[COUNT_ROW][type]; slot++) {
+        if (row[slot] == NO_SQUARE) continue;
+        seen++;
+        visit(b.squares[row[slot]]);
     }
 }
 

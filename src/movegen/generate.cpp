@@ -72,28 +72,17 @@ template <int C> void castling_moves(const board& b, appender& out) {
 }
 
 template <int C> void generate_all(const board& b, appender& out) {
-    for_each_piece<C>(b, [&](int type, const square_node& from) {
-        switch (type) {
-        case PAWN:
-            pawn_moves<C>(b, from, out);
-            break;
-        case KNIGHT:
-            step_moves<C>(from, from.jump, out);
-            break;
-        case BISHOP:
-            slider_moves<C>(from, 1, 2, out);
-            break;
-        case ROOK:
-            slider_moves<C>(from, 0, 2, out);
-            break;
-        case QUEEN:
-            slider_moves<C>(from, 0, 1, out);
-            break;
-        case KING:
-            step_moves<C>(from, from.ray, out);
-            break;
-        }
-    });
+    for_each_of_type<C>(b, PAWN, [&](const square_node& from) { pawn_moves<C>(b, from, out); });
+    for_each_of_type<C>(b, KNIGHT,
+                        [&](const square_node& from) { step_moves<C>(from, from.jump, out); });
+    for_each_of_type<C>(b, BISHOP,
+                        [&](const square_node& from) { slider_moves<C>(from, 1, 2, out); });
+    for_each_of_type<C>(b, ROOK,
+                        [&](const square_node& from) { slider_moves<C>(from, 0, 2, out); });
+    for_each_of_type<C>(b, QUEEN,
+                        [&](const square_node& from) { slider_moves<C>(from, 0, 1, out); });
+    for_each_of_type<C>(b, KING,
+                        [&](const square_node& from) { step_moves<C>(from, from.ray, out); });
     castling_moves<C>(b, out);
 }
 
