@@ -172,6 +172,7 @@ class board {
     template <int C> void play(move m, int moving, int captured);
     template <int C> bool leaves_pin_line(move m) const;
     template <int C> bool king_attacked() const;
+    template <int C> bool king_left_attacked(move m, int moving, bool was_in_check) const;
     const undo_record& restore_state();
     template <int C> void take_back(const undo_record& r);
 };

@@ -73,6 +73,24 @@ template <int C> inline bool board::leaves_pin_line(move m) const {
     return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
 }
 
+// A mover that was not in check and did not move its king can only have
+// uncovered a line from its king through the square it left.
+template <int C>
+inline bool board::king_left_attacked(move m, int moving, bool was_in_check) const {
+    const int king = king_square(C);
+    if (king == NO_SQUARE) return false;
+    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, C ^ 1);
+    const int d = line_direction.dir[king][m.from];
+    if (d < 0) return false;
+    // The first piece out from the king along that line decides it.
+    const uint64_t(&by)[KING + 1] = piece_bits[C ^ 1];
+    const uint64_t sliders = by[QUEEN] | (d % 2 == 0 ? by[ROOK] : by[BISHOP]);
+    const uint64_t ray = masks.ray[d][king];
+    if (!(ray & sliders)) return false;
+    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
+    return sliders & square_bit(nearest_on_ray(d, ray & occupied));
+}
+
 template <int C> inline bool board::king_attacked() const {
     const int king = king_square(C);
     return king != NO_SQUARE && is_attacked(king, C ^ 1);
@@ -230,15 +248,15 @@ bool board::make_light(move m) {
                                  : make_light_as<BLACK>(m, moving);
 }
 
+// The quiescence search tries few moves in a position, so each is checked
+// along the one line it may have uncovered instead of by the pinned set.
 template <int C> bool board::make_light_as(move m, int moving) {
-    const bool line_test = moving != KING && !(m.flags & FLAG_EP) && !in_check();
-    const bool off_line = line_test && leaves_pin_line<C>(m);
-    if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
+    const bool was_in_check = in_check();
     const undo_record& r = save_state<C>(m, moving);
     play<C>(m, moving, r.captured);
     ep_square = NO_SQUARE;
 
-    if (line_test ? off_line : king_attacked<C>()) {
+    if (king_left_attacked<C>(m, moving, was_in_check)) {
         unmake_light();
         return false;
     }
