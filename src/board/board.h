@@ -88,6 +88,11 @@ class board {
 
     bool make_move(move m);
     void unmake_move();
+    // The same pair for a side known to the caller: C is the side to move
+    // for the make and the side that played for the unmake. Defined in
+    // board/make_move.h, for loops that want them inline.
+    template <int C> bool make_move_as(move m);
+    template <int C> void unmake_move_as();
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
@@ -166,15 +171,18 @@ class board {
     bool castle_path_safe(int from, int to) const;
     // The make and unmake of each side: C is the side that plays the move.
     template <int C> bool make_as(move m, int moving);
+    template <int C, bool ODD> bool make_kind(move m, int moving);
+    template <int C> bool make_odd(move m, int moving);
     template <int C> bool make_light_as(move m, int moving);
     template <int C> void unmake_as(const undo_record& r);
     template <int C> undo_record& save_state(move m, int moving);
-    template <int C> void play(move m, int moving, int captured);
+    template <int C, bool ODD> void play(move m, int moving, int captured);
     template <int C> bool leaves_pin_line(move m) const;
     template <int C> bool king_attacked() const;
     template <int C> bool king_left_attacked(move m, int moving, bool was_in_check) const;
     const undo_record& restore_state();
-    template <int C> void take_back(const undo_record& r);
+    template <int C, bool ODD> void take_back(const undo_record& r);
+    template <int C> void take_back_odd(const undo_record& r);
 };
 
 // Reason why the commands that set positions must refuse this FEN (one line,

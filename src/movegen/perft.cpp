@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "board/make_move.h"
+
 int64_t perft_counts[PERFT_MAX_DEPTH];
 
 namespace {
@@ -13,18 +15,30 @@ int64_t wall_ms() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// The walk for side C to move, with the make and unmake inline.
+// Every move of the last ply is made as well: the make is the legality test.
+template <int C> void walk_as(mlist& ml, board& b, int depth, int ply) {
+    ml.generate_moves(b, ply);
+    const move* list = ml.moves;
+    const int end = ml.first[ply + 1];
+    int64_t legal = 0;
+    for (int i = ml.first[ply]; i < end; i++) {
+        if (!b.make_move_as<C>(list[i])) continue;
+        legal++;
+        if (ply + 1 < depth) walk_as<C ^ 1>(ml, b, depth, ply + 1);
+        b.unmake_move_as<C>();
+    }
+    perft_counts[ply] += legal;
+}
+
 } // namespace
 
-// Every move of the last ply is made as well: the make is the legality test.
 void perft_walk(mlist& ml, board& b, int depth, int ply) {
     if (ply >= depth) return;
-    ml.generate_moves(b, ply);
-    for (int i = ml.first[ply]; i < ml.first[ply + 1]; i++) {
-        if (!b.make_move(ml.moves[i])) continue;
-        perft_counts[ply]++;
-        if (ply + 1 < depth) perft_walk(ml, b, depth, ply + 1);
-        b.unmake_move();
-    }
+    if (b.side_to_move == WHITE)
+        walk_as<WHITE>(ml, b, depth, ply);
+    else
+        walk_as<BLACK>(ml, b, depth, ply);
 }
 
 void perft(int depth, mlist& ml, board& b) {

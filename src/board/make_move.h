@@ -1,0 +1,265 @@
+// The make and unmake of each side as inline templates. make_move.cpp
+// builds the board's entry points from them, and a caller that plays moves
+// in a tight loop for a side it knows (the perft walk) inlines them whole.
+#pragma once
+
+#include <cassert>
+
+#include "board/board.h"
+#include "board/castling.h"
+
+namespace board_play {
+
+// ANDed into the castling rights for the origin and destination of every
+// move: a king or rook leaving home, or anything landing there, drops rights.
+constexpr int castle_mask[64] = {
+    7,  15, 15, 15, 3,  15, 15, 11, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    15, 15, 15, 15, 15, 15, 15, 15, //
+    13, 15, 15, 15, 12, 15, 15, 14, //
+};
+
+// line_direction.dir[a][b]: the ray direction leading from a to b, or -1
+// when the two squares share no rank, file or diagonal.
+struct line_table {
+    int8_t dir[64][64];
+
+    constexpr line_table() : dir{} {
+        constexpr int FILE_STEP[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+        constexpr int ROW_STEP[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+        for (int a = 0; a < 64; a++)
+            for (int b = 0; b < 64; b++) dir[a][b] = -1;
+        for (int a = 0; a < 64; a++) {
+            for (int d = 0; d < 8; d++) {
+                int f = a % 8 + FILE_STEP[d], r = a / 8 + ROW_STEP[d];
+                for (; f >= 0 && f < 8 && r >= 0 && r < 8; f += FILE_STEP[d], r += ROW_STEP[d])
+                    dir[a][r * 8 + f] = int8_t(d);
+            }
+        }
+    }
+};
+inline constexpr line_table line_direction{};
+
+// The pawn taken en passant stands behind the destination, seen from the mover.
+template <int C> int ep_victim_square(int to) {
+    return C == WHITE ? to + 8 : to - 8;
+}
+
+// Moves whose make and unmake do more than move one piece and take another.
+constexpr uint8_t ODD_FLAGS = FLAG_CASTLE | FLAG_PROMOTE | FLAG_EP;
+
+} // namespace board_play
+
+// A pinned piece may move only along the line between its king and the
+// pinner: its destination lies in the same direction from the king.
+template <int C> inline bool board::leaves_pin_line(move m) const {
+    using board_play::line_direction;
+    if (!(pinned_now() & square_bit(m.from))) return false;
+    const int king = king_square(C);
+    return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
+}
+
+template <int C> inline bool board::king_attacked() const {
+    const int king = king_square(C);
+    return king != NO_SQUARE && is_attacked(king, C ^ 1);
+}
+
+// A piece changes its node, the square sets and its piece table row
+// together. It keeps its slot while it moves, and slot_of finds the slot
+// without a search of the row. The colour is a template argument so that
+// the table and set addresses are fixed.
+template <int C> inline void board::slide(int type, int from, int to) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
+    const int slot = slot_of[from];
+    assert(table[type][slot] == from && squares[to].piece == EMPTY);
+    table[type][slot] = to;
+    slot_of[to] = slot;
+    const uint64_t both = square_bit(from) | square_bit(to);
+    colour_bits[C] ^= both;
+    piece_bits[C][type] ^= both;
+    squares[to].piece = int8_t(type);
+    squares[to].colour = uint8_t(C);
+    squares[from].piece = EMPTY;
+    squares[from].colour = NO_COLOUR;
+}
+
+template <int C> inline void board::take_off(int type, int square) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
+    assert(table[type][slot_of[square]] == square);
+    table[type][slot_of[square]] = NO_SQUARE;
+    table[COUNT_ROW][type]--;
+    colour_bits[C] ^= square_bit(square);
+    piece_bits[C][type] ^= square_bit(square);
+    squares[square].piece = EMPTY;
+    squares[square].colour = NO_COLOUR;
+}
+
+// A piece that comes back or is promoted to takes the first vacant slot.
+template <int C> inline void board::put_on(int type, int square) {
+    piece_table& table = C == WHITE ? white_pieces : black_pieces;
+    int slot = 0;
+    while (slot < PIECE_SLOTS - 1 && table[type][slot] != NO_SQUARE) slot++;
+    assert(table[type][slot] == NO_SQUARE && "piece table row full");
+    table[type][slot] = square;
+    table[COUNT_ROW][type]++;
+    slot_of[square] = slot;
+    colour_bits[C] |= square_bit(square);
+    piece_bits[C][type] |= square_bit(square);
+    squares[square].piece = int8_t(type);
+    squares[square].colour = uint8_t(C);
+}
+
+template <int C> inline undo_record& board::save_state(move m, int moving) {
+    const square_node& to = squares[m.to];
+    undo_record& r = history[history_count];
+    r.played = m;
+    r.last_move = last_move;
+    r.ep_square = int8_t(ep_square);
+    r.castle_rights = uint8_t(castle_rights);
+    r.fifty_count = int16_t(fifty_count);
+    r.captured = to.piece;
+    r.captured_colour = to.colour;
+    r.moving = int8_t(moving);
+    r.castled = uint8_t(castled[C]);
+    r.key = key;
+    return r;
+}
+
+// Everything but castling's rook, the key and the en passant square, which
+// only the full make keeps. ODD is false when the caller knows the move
+// neither promotes nor takes en passant.
+template <int C, bool ODD> inline void board::play(move m, int moving, int captured) {
+    using board_play::castle_mask;
+    using board_play::ep_victim_square;
+    if (captured != EMPTY) take_off<C ^ 1>(captured, m.to);
+    if (ODD && (m.flags & FLAG_EP)) take_off<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
+    slide<C>(moving, m.from, m.to);
+    if (ODD && (m.flags & FLAG_PROMOTE)) {
+        take_off<C>(PAWN, m.to);
+        put_on<C>(m.promote, m.to);
+    }
+    castle_rights &= castle_mask[m.to] & castle_mask[m.from];
+    fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
+    side_to_move = C ^ 1;
+    history_count++;
+    check_state[history_count] = CHECK_UNKNOWN;
+}
+
+// Out of check, only a pinned piece leaving its line can expose the king,
+// except by en passant, which takes a second piece off the line. A move
+// refused that way is still made and taken back when it takes or promotes:
+// the pieces that come back take the first vacant slots of their rows, and
+// later move lists follow that order.
+// ODD is false when the move does not castle, promote or take en passant:
+// the common case then carries none of their code.
+template <int C, bool ODD> inline bool board::make_kind(move m, int moving) {
+    using board_play::ep_victim_square;
+    const bool line_test = moving != KING && !(ODD && (m.flags & FLAG_EP)) && !in_check();
+    const bool off_line = line_test && leaves_pin_line<C>(m);
+    if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
+    assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
+
+    const undo_record& r = save_state<C>(m, moving);
+    const int rights_before = castle_rights;
+    uint64_t k = key;
+    if (ODD && (m.flags & FLAG_CASTLE)) {
+        if (const castling* c = castling_to(m.to)) {
+            if (!castle_path_safe(m.from, m.to)) return false;
+            slide<C>(ROOK, c->rook_home, c->rook_to);
+            castled[C] = 1;
+            k ^= piece_key(C, ROOK, c->rook_home) ^ piece_key(C, ROOK, c->rook_to);
+        }
+    }
+
+    play<C, ODD>(m, moving, r.captured);
+    const int placed = (ODD && (m.flags & FLAG_PROMOTE)) ? m.promote : moving;
+    k ^= piece_key(C, moving, m.from) ^ piece_key(C, placed, m.to);
+    if (r.captured != EMPTY) k ^= piece_key(C ^ 1, r.captured, m.to);
+    if (ODD && (m.flags & FLAG_EP)) k ^= piece_key(C ^ 1, PAWN, ep_victim_square<C>(m.to));
+    if (castle_rights != rights_before) k ^= castle_key(rights_before) ^ castle_key(castle_rights);
+
+    if (ep_square != NO_SQUARE) k ^= ep_key(ep_square);
+    ep_square = NO_SQUARE;
+    if (m.flags & FLAG_DOUBLE) {
+        ep_square = ep_victim_square<C>(m.to);
+        k ^= ep_key(ep_square);
+    }
+    key = ~k; // the other side is to move
+
+    if (line_test ? off_line : king_attacked<C>()) {
+        unmake_as<C>(restore_state());
+        return false;
+    }
+    last_move = m;
+#ifdef KORVEL_CHECKS
+    assert(board_ok());
+#endif
+    return true;
+}
+
+template <int C> [[gnu::noinline]] bool board::make_odd(move m, int moving) {
+    return make_kind<C, true>(m, moving);
+}
+
+template <int C> [[gnu::always_inline]] inline bool board::make_as(move m, int moving) {
+    if (m.flags & board_play::ODD_FLAGS) return make_odd<C>(m, moving);
+    return make_kind<C, false>(m, moving);
+}
+
+template <int C> inline bool board::make_move_as(move m) {
+    if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
+    const int moving = squares[m.from].piece;
+    if (moving == EMPTY) return false;
+    return make_as<C>(m, moving);
+}
+
+inline const undo_record& board::restore_state() {
+    side_to_move ^= 1;
+    const undo_record& r = history[--history_count];
+    last_move = r.last_move;
+    ep_square = r.ep_square;
+    castle_rights = r.castle_rights;
+    fifty_count = r.fifty_count;
+    castled[side_to_move] = r.castled;
+    return r;
+}
+
+// C is the side that played the move being taken back; ODD as for play.
+template <int C, bool ODD> inline void board::take_back(const undo_record& r) {
+    using board_play::ep_victim_square;
+    const move m = r.played;
+    if (ODD && (m.flags & FLAG_PROMOTE)) {
+        take_off<C>(m.promote, m.to);
+        put_on<C>(PAWN, m.to);
+    }
+    slide<C>(r.moving, m.to, m.from);
+    if (r.captured != EMPTY) put_on<C ^ 1>(r.captured, m.to);
+    if (ODD && (m.flags & FLAG_EP)) put_on<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
+}
+
+template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& r) {
+    if (r.played.flags & FLAG_CASTLE) {
+        if (const castling* c = castling_to(r.played.to)) slide<C>(ROOK, c->rook_to, c->rook_home);
+    }
+    take_back<C, true>(r);
+}
+
+template <int C> inline void board::unmake_as(const undo_record& r) {
+    key = r.key;
+    if (r.played.flags & board_play::ODD_FLAGS)
+        take_back_odd<C>(r);
+    else
+        take_back<C, false>(r);
+}
+
+template <int C> inline void board::unmake_move_as() {
+    if (history_count <= 0) return;
+    unmake_as<C>(restore_state());
+#ifdef KORVEL_CHECKS
+    assert(board_ok());
+#endif
+}
