@@ -34,8 +34,8 @@ struct undo_record {
     int8_t captured; // piece found on `to` before the move (EMPTY for en passant)
     uint8_t captured_colour;
     int8_t moving;
-    uint8_t castled;
-    uint64_t key; // key of the position in which the move was made
+    uint8_t castled; // the mover's castled entry, written by castling moves only
+    uint64_t key;    // key of the position in which the move was made
 };
 
 using piece_table = int[PIECE_ROWS][PIECE_SLOTS];
@@ -91,7 +91,7 @@ class board {
     // The same pair for a side known to the caller: C is the side to move
     // for the make and the side that played for the unmake. Defined in
     // board/make_move.h, for loops that want them inline.
-    template <int C> bool make_move_as(move m);
+    template <int C> bool make_move_as(const move& m);
     template <int C> void unmake_move_as();
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
@@ -170,12 +170,12 @@ class board {
 
     bool castle_path_safe(int from, int to) const;
     // The make and unmake of each side: C is the side that plays the move.
-    template <int C> bool make_as(move m, int moving);
-    template <int C, bool ODD> bool make_kind(move m, int moving);
-    template <int C> bool make_odd(move m, int moving);
+    template <int C> bool make_as(const move& m, int moving);
+    template <int C, bool ODD> bool make_kind(const move& m, int moving);
+    template <int C> bool make_odd(const move& m, int moving);
     template <int C> bool make_light_as(move m, int moving);
     template <int C> void unmake_as(const undo_record& r);
-    template <int C> undo_record& save_state(move m, int moving);
+    template <int C> undo_record& save_state(const move& m, int moving);
     template <int C, bool ODD> void play(move m, int moving, int captured);
     template <int C> bool leaves_pin_line(move m) const;
     template <int C> bool king_attacked() const;

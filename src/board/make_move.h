@@ -113,7 +113,7 @@ template <int C> inline void board::put_on(int type, int square) {
     squares[square].colour = uint8_t(C);
 }
 
-template <int C> inline undo_record& board::save_state(move m, int moving) {
+template <int C> inline undo_record& board::save_state(const move& m, int moving) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -124,7 +124,6 @@ template <int C> inline undo_record& board::save_state(move m, int moving) {
     r.captured = to.piece;
     r.captured_colour = to.colour;
     r.moving = int8_t(moving);
-    r.castled = uint8_t(castled[C]);
     r.key = key;
     return r;
 }
@@ -156,17 +155,21 @@ template <int C, bool ODD> inline void board::play(move m, int moving, int captu
 // later move lists follow that order.
 // ODD is false when the move does not castle, promote or take en passant:
 // the common case then carries none of their code.
-template <int C, bool ODD> inline bool board::make_kind(move m, int moving) {
+// The record copies the move from the caller's memory as a whole; the
+// fields are read once into m.
+template <int C, bool ODD> inline bool board::make_kind(const move& played, int moving) {
     using board_play::ep_victim_square;
+    const move m = played;
     const bool line_test = moving != KING && !(ODD && (m.flags & FLAG_EP)) && !in_check();
     const bool off_line = line_test && leaves_pin_line<C>(m);
     if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    const undo_record& r = save_state<C>(m, moving);
+    undo_record& r = save_state<C>(played, moving);
     const int rights_before = castle_rights;
     uint64_t k = key;
     if (ODD && (m.flags & FLAG_CASTLE)) {
+        r.castled = uint8_t(castled[C]);
         if (const castling* c = castling_to(m.to)) {
             if (!castle_path_safe(m.from, m.to)) return false;
             slide<C>(ROOK, c->rook_home, c->rook_to);
@@ -194,23 +197,24 @@ template <int C, bool ODD> inline bool board::make_kind(move m, int moving) {
         unmake_as<C>(restore_state());
         return false;
     }
-    last_move = m;
+    last_move = r.played;
 #ifdef KORVEL_CHECKS
     assert(board_ok());
 #endif
     return true;
 }
 
-template <int C> [[gnu::noinline]] bool board::make_odd(move m, int moving) {
+template <int C> [[gnu::noinline]] bool board::make_odd(const move& m, int moving) {
     return make_kind<C, true>(m, moving);
 }
 
-template <int C> [[gnu::always_inline]] inline bool board::make_as(move m, int moving) {
-    if (m.flags & board_play::ODD_FLAGS) return make_odd<C>(m, moving);
+template <int C> [[gnu::always_inline]] inline bool board::make_as(const move& m, int moving) {
+    if (m.flags & board_play::ODD_FLAGS) [[unlikely]]
+        return make_odd<C>(m, moving);
     return make_kind<C, false>(m, moving);
 }
 
-template <int C> inline bool board::make_move_as(move m) {
+template <int C> inline bool board::make_move_as(const move& m) {
     if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
     const int moving = squares[m.from].piece;
     if (moving == EMPTY) return false;
@@ -224,7 +228,6 @@ inline const undo_record& board::restore_state() {
     ep_square = r.ep_square;
     castle_rights = r.castle_rights;
     fifty_count = r.fifty_count;
-    castled[side_to_move] = r.castled;
     return r;
 }
 
@@ -243,6 +246,7 @@ template <int C, bool ODD> inline void board::take_back(const undo_record& r) {
 
 template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& r) {
     if (r.played.flags & FLAG_CASTLE) {
+        castled[C] = r.castled;
         if (const castling* c = castling_to(r.played.to)) slide<C>(ROOK, c->rook_to, c->rook_home);
     }
     take_back<C, true>(r);
