@@ -93,6 +93,8 @@ class board {
     // board/make_move.h, for loops that want them inline.
     template <int C> bool make_move_as(const move& m);
     template <int C> void unmake_move_as();
+    // The second form is told the last move made, as its caller knows it.
+    template <int C> void unmake_move_as(const move& played);
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
@@ -149,14 +151,18 @@ class board {
     };
     mutable int8_t check_state[HISTORY_SIZE + 1];
     mutable uint64_t pinned_at[HISTORY_SIZE + 1];
-    // The side to move's pinned pieces; only when it is not in check.
-    uint64_t pinned_now() const {
+    // Out of check, sets pins to the side to move's pinned pieces and
+    // returns true; in check, returns false. The usual case, a position
+    // whose pins are known, costs one test.
+    bool pins_out_of_check(uint64_t& pins) const {
         int8_t& state = check_state[history_count];
-        if (state != CHECK_NO_PINS_KNOWN) {
+        if (state != CHECK_NO_PINS_KNOWN) [[unlikely]] {
+            if (in_check()) return false;
             pinned_at[history_count] = pinned_pieces(side_to_move);
             state = CHECK_NO_PINS_KNOWN;
         }
-        return pinned_at[history_count];
+        pins = pinned_at[history_count];
+        return true;
     }
 
     // Attackers of the colour on the square by type; returns how many.
@@ -174,14 +180,13 @@ class board {
     template <int C, bool ODD> bool make_kind(const move& m, int moving);
     template <int C> bool make_odd(const move& m, int moving);
     template <int C> bool make_light_as(move m, int moving);
-    template <int C> void unmake_as(const undo_record& r);
     template <int C> undo_record& save_state(const move& m, int moving);
     template <int C, bool ODD> void play(move m, int moving, int captured);
-    template <int C> bool leaves_pin_line(move m) const;
+    template <int C> bool leaves_pin_line(move m, uint64_t pins) const;
     template <int C> bool king_attacked() const;
     template <int C> bool king_left_attacked(move m, int moving, bool was_in_check) const;
     const undo_record& restore_state();
-    template <int C, bool ODD> void take_back(const undo_record& r);
+    template <int C, bool ODD> void take_back(move m, const undo_record& r);
     template <int C> void take_back_odd(const undo_record& r);
 };
 

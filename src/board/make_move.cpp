@@ -88,7 +88,7 @@ void board::unmake_light() {
     const undo_record& r = restore_state();
     assert(!(r.played.flags & FLAG_CASTLE));
     if (side_to_move == WHITE)
-        take_back<WHITE, true>(r);
+        take_back<WHITE, true>(r.played, r);
     else
-        take_back<BLACK, true>(r);
+        take_back<BLACK, true>(r.played, r);
 }

@@ -56,9 +56,9 @@ constexpr uint8_t ODD_FLAGS = FLAG_CASTLE | FLAG_PROMOTE | FLAG_EP;
 
 // A pinned piece may move only along the line between its king and the
 // pinner: its destination lies in the same direction from the king.
-template <int C> inline bool board::leaves_pin_line(move m) const {
+template <int C> inline bool board::leaves_pin_line(move m, uint64_t pins) const {
     using board_play::line_direction;
-    if (!(pinned_now() & square_bit(m.from))) return false;
+    if (!(pins & square_bit(m.from))) return false;
     const int king = king_square(C);
     return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
 }
@@ -160,8 +160,10 @@ template <int C, bool ODD> inline void board::play(move m, int moving, int captu
 template <int C, bool ODD> inline bool board::make_kind(const move& played, int moving) {
     using board_play::ep_victim_square;
     const move m = played;
-    const bool line_test = moving != KING && !(ODD && (m.flags & FLAG_EP)) && !in_check();
-    const bool off_line = line_test && leaves_pin_line<C>(m);
+    uint64_t pins = 0;
+    const bool line_test =
+        moving != KING && !(ODD && (m.flags & FLAG_EP)) && pins_out_of_check(pins);
+    const bool off_line = line_test && leaves_pin_line<C>(m, pins);
     if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
@@ -194,7 +196,7 @@ template <int C, bool ODD> inline bool board::make_kind(const move& played, int 
     key = ~k; // the other side is to move
 
     if (line_test ? off_line : king_attacked<C>()) {
-        unmake_as<C>(restore_state());
+        unmake_move_as<C>(played);
         return false;
     }
     last_move = r.played;
@@ -231,15 +233,15 @@ inline const undo_record& board::restore_state() {
     return r;
 }
 
-// C is the side that played the move being taken back; ODD as for play.
-template <int C, bool ODD> inline void board::take_back(const undo_record& r) {
+// C is the side that played m, the move being taken back; ODD as for play.
+// The squares come from m and the pieces from the nodes and the record.
+template <int C, bool ODD> inline void board::take_back(move m, const undo_record& r) {
     using board_play::ep_victim_square;
-    const move m = r.played;
     if (ODD && (m.flags & FLAG_PROMOTE)) {
         take_off<C>(m.promote, m.to);
         put_on<C>(PAWN, m.to);
     }
-    slide<C>(r.moving, m.to, m.from);
+    slide<C>(squares[m.to].piece, m.to, m.from);
     if (r.captured != EMPTY) put_on<C ^ 1>(r.captured, m.to);
     if (ODD && (m.flags & FLAG_EP)) put_on<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
 }
@@ -249,21 +251,27 @@ template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& 
         castled[C] = r.castled;
         if (const castling* c = castling_to(r.played.to)) slide<C>(ROOK, c->rook_to, c->rook_home);
     }
-    take_back<C, true>(r);
+    take_back<C, true>(r.played, r);
 }
 
-template <int C> inline void board::unmake_as(const undo_record& r) {
+// The caller names the last move made, so that its squares are known
+// without a wait for the record that the make has only just written.
+template <int C> inline void board::unmake_move_as(const move& played) {
+    if (history_count <= 0) return;
+    const move m = played;
+    const undo_record& r = restore_state();
+    assert(r.played == m);
     key = r.key;
-    if (r.played.flags & board_play::ODD_FLAGS)
+    if (m.flags & board_play::ODD_FLAGS)
         take_back_odd<C>(r);
     else
-        take_back<C, false>(r);
+        take_back<C, false>(m, r);
+#ifdef KORVEL_CHECKS
+    assert(board_ok());
+#endif
 }
 
 template <int C> inline void board::unmake_move_as() {
     if (history_count <= 0) return;
-    unmake_as<C>(restore_state());
-#ifdef KORVEL_CHECKS
-    assert(board_ok());
-#endif
+    unmake_move_as<C>(history[history_count - 1].played);
 }
