@@ -27,6 +27,8 @@ struct snapshot {
     uint8_t colours[64];
     int counts[2][7];
     int side, rights, ep, fifty, history;
+    int castled[2];
+    uint32_t last_move;
     uint64_t key;
 
     explicit snapshot(const board& b) {
@@ -42,6 +44,9 @@ struct snapshot {
         ep = b.ep_square;
         fifty = b.fifty_count;
         history = b.history_count;
+        castled[WHITE] = b.castled[WHITE];
+        castled[BLACK] = b.castled[BLACK];
+        last_move = b.last_move.packed();
         key = b.key;
     }
     bool operator==(const snapshot& o) const { return memcmp(this, &o, sizeof o) == 0; }
