@@ -2,6 +2,7 @@
 // layout and annotated files, and input that is not well formed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "chess.h"
 #include "shell/move_text.h"
 #include "shell/pgn_reader.h"
+#include "support/test_data.h"
 
 namespace {
 
@@ -50,13 +52,11 @@ built build_text(const std::string& text, const hash& settings) {
     return b;
 }
 
-built build_shared(const char* name, const hash& settings) {
-    const std::string path = std::string(KORVEL_DATA_DIR) + "/pgn/" + name;
-    FILE* f = fopen(path.c_str(), "r");
-    if (!f) {
-        ADD_FAILURE() << "cannot read " << path;
-        return {};
-    }
+// A book of a PGN file in tests/data/pgn; an empty one, after the failure
+// line, when the file is missing.
+built build_file(const char* name, const hash& settings) {
+    FILE* f = open_data_file(std::string("pgn/") + name);
+    if (!f) return {};
     built b = build_from(f, settings);
     fclose(f);
     return b;
@@ -121,8 +121,8 @@ const std::string TAGS_WHITE_WINS = "[Event \"?\"]\n[Result \"1-0\"]\n[WhiteElo 
 // a word holding '.' is a move number and a word starting with a letter is a
 // move. Every move of the export-layout files is legal.
 std::vector<row> plain_rules_book(const char* name, const hash& settings) {
-    const std::string path = std::string(KORVEL_DATA_DIR) + "/pgn/" + name;
-    FILE* f = fopen(path.c_str(), "r");
+    FILE* f = open_data_file(std::string("pgn/") + name);
+    if (!f) return {};
     std::vector<book_record> records;
     std::map<uint64_t, size_t> slot;
     static board b;
@@ -300,25 +300,47 @@ TEST(BookCreation, GamesFromAFenTagStartThere) {
     EXPECT_EQ(pairs_in(bad), pairs_of({"d4"}));
 }
 
+// The same rated master games in two layouts: the export layout, and the
+// original one with move numbers glued to White's moves.
 TEST(BookCreation, ExportAndImportLayoutsGiveTheSameBookByThePlainRules) {
     for (const hash& s : {settings_of(10), settings_of(6, 2400, false)}) {
-        built exported = build_shared("gnuchess-book-elo.pgn", s);
-        built compact = build_shared("gnuchess-book-elo.compact.pgn", s);
-        EXPECT_EQ(exported.summary.games, 5853);
+        const built exported = build_file("master-games.pgn", s);
+        const built compact = build_file("master-games.compact.pgn", s);
+        const std::vector<row> plain = plain_rules_book("master-games.pgn", s);
+        if (HasFailure()) return; // a data file is missing: the reader has said which
+        EXPECT_EQ(exported.summary.games, 400);
         EXPECT_EQ(exported.summary.broken, 0);
-        EXPECT_GT(exported.records.size(), 1000u);
+        EXPECT_GT(exported.records.size(), 500u);
         EXPECT_EQ(rows(compact.records), rows(exported.records));
-        EXPECT_EQ(rows(exported.records), plain_rules_book("gnuchess-book-elo.pgn", s));
+        EXPECT_EQ(rows(exported.records), plain);
     }
 }
 
-TEST(BookCreation, AnnotatedMatchGamesBuildToTheEnd) {
-    built b = build_shared("world-matches-annotated.pgn", settings_of(1000));
-    EXPECT_EQ(b.summary.games, 580);
-    EXPECT_EQ(b.summary.accepted, 580);
-    EXPECT_EQ(b.summary.broken, 0);
-    EXPECT_EQ(b.output.find("illegal"), std::string::npos);
-    EXPECT_GT(b.records.size(), 10000u);
+// Every shape a PGN file takes beside its moves (comments over several
+// lines and before the first move, nested variations, NAGs, line comments,
+// % lines, results and move words inside comments) is read past: the games
+// give the book of the same games with the annotations taken out. They
+// also start from set-up positions, castle both ways and promote.
+TEST(BookCreation, AnnotatedGamesGiveTheBookOfTheirMainLines) {
+    const built annotated = build_file("annotated-games.pgn", settings_of(1000));
+    const built plain = build_file("annotated-games.plain.pgn", settings_of(1000));
+    if (HasFailure()) return; // a data file is missing: the reader has said which
+    EXPECT_EQ(annotated.summary.games, 6);
+    EXPECT_EQ(annotated.summary.accepted, 6);
+    EXPECT_EQ(annotated.summary.broken, 0);
+    EXPECT_EQ(annotated.output.find("illegal"), std::string::npos) << annotated.output;
+    // 188 moves, of which the first move 1. e4 is played twice.
+    EXPECT_EQ(annotated.records.size(), 187u);
+    EXPECT_EQ(rows(annotated.records), rows(plain.records));
+    // 1. e4 in a drawn game and in one without a result.
+    EXPECT_EQ(rows(annotated.records)[0],
+              (row{START_KEY_LOW, 0xD24u << 20 | START_KEY_BITS_32_51, 2, 0, 0, 1}));
+    const std::vector<uint64_t> pairs = pairs_in(annotated);
+    const auto played = [&](const std::vector<uint64_t>& line) {
+        return std::search(pairs.begin(), pairs.end(), line.begin(), line.end()) != pairs.end();
+    };
+    EXPECT_TRUE(played(pairs_of({"a8=Q", "b1=Q+", "Kd2"}, "8/P5k1/8/8/8/8/1p6/4K3 w - - 0 1")));
+    EXPECT_TRUE(played(pairs_of({"a1=N", "Kd3", "Kd7"}, "4k3/8/8/8/8/8/p3K3/8 b - - 0 1")));
 }
 
 // A file that fails part way must not pass for a short one: the book it
