@@ -19,8 +19,8 @@
 #include "board/board.h"
 #include "board/key_table.h"
 #include "e2e/engine_process.h"
-#include "support/test_data.h"
 #include "movegen/mlist.h"
+#include "support/test_data.h"
 
 namespace {
 
