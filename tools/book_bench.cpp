@@ -18,6 +18,8 @@ constexpr int PROBES = 1000000;
 constexpr int PICKS = 100000;
 constexpr int ALL_MOVES = 100000;
 constexpr int OPENING_MOVES = 10;
+// The book a build from a PGN file writes, removed again.
+constexpr const char* BUILT_BOOK = "/tmp/korvel-book-bench-build.bin";
 
 namespace {
 
@@ -100,13 +102,13 @@ void bench_build(const char* pgn_name, int depth) {
     auto start = std::chrono::steady_clock::now();
     // The spinner and messages go to stdout; the summary goes to stderr.
     pgn_summary summary = read_pgn_games(pgn, settings, builder);
-    const int written = builder.write_book("/tmp/korvel-book-bench-build.bin");
+    const int written = builder.write_book(BUILT_BOOK, BUILT_BOOK);
     fprintf(stderr,
             "build, depth %d: %d games read, %d accepted, %d cut short, %d records written, "
             "%.2f s\n",
             depth, summary.games, summary.accepted, summary.broken, written, seconds_since(start));
     fclose(pgn);
-    remove("/tmp/korvel-book-bench-build.bin");
+    remove(BUILT_BOOK);
 }
 
 } // namespace

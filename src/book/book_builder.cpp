@@ -1,7 +1,9 @@
 #include "book/book_builder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -29,25 +31,26 @@ void book_builder::add_book_record(const book_record& r) {
     records.back().games = 1;
 }
 
-int book_builder::write_book(const char* name) const {
-    FILE* f = fopen(name, "wb");
+int book_builder::write_book(const char* path, const char* book_name) const {
+    FILE* f = fopen(path, "wb");
     if (!f) {
         // No blank before "for": the message has always read this way.
-        printf("error opening file \"%s\"for writing.\n", name);
+        printf("error opening file \"%s\"for writing. (%s)\n", book_name, strerror(errno));
         return 0;
     }
-    bool written = true;
+    int error = 0;
     for (const book_record& r : records) {
         uint8_t bytes[BOOK_RECORD_BYTES];
         encode_record(r, bytes);
         if (fwrite(bytes, BOOK_RECORD_BYTES, 1, f) != 1) {
-            written = false;
+            error = errno;
             break;
         }
     }
-    if (fclose(f) != 0) written = false;
-    if (!written) {
-        printf("error writing file \"%s\".\n", name);
+    if (fclose(f) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        printf("error writing file \"%s\". (%s)\n", book_name, strerror(error));
+        remove(path);
         return 0;
     }
     return int(records.size());

@@ -18,9 +18,11 @@ class book_builder {
     // Adds the game's results to the record of the pair, or appends a new
     // record for a pair not met before (while there is room).
     void add_book_record(const book_record& r);
-    // Replaces the file with the records; returns how many were written, or
-    // 0 after printing why the file could not be written.
-    int write_book(const char* name) const;
+    // Replaces the file at the path with the records; returns how many were
+    // written, or 0 after printing why the file could not be written (and
+    // removing what was). The messages name the book the user asked for,
+    // which the file becomes once it is whole.
+    int write_book(const char* path, const char* book_name) const;
 
   private:
     std::unordered_map<uint64_t, uint32_t> slot_of_pair;

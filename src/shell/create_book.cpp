@@ -56,12 +56,12 @@ int replace_book(const pgn_summary& games, const book_builder& builder, const ch
         return 0;
     }
     const std::string temporary = std::string(book_name) + TEMPORARY_SUFFIX;
-    int n = builder.write_book(temporary.c_str());
+    const int n = builder.write_book(temporary.c_str(), book_name);
     if (n > 0 && !replace_file(temporary.c_str(), book_name)) {
         printf("error writing file \"%s\".\n", book_name);
-        n = 0;
+        remove(temporary.c_str());
+        return 0;
     }
-    if (n == 0) remove(temporary.c_str());
     return n;
 }
 

@@ -73,7 +73,7 @@ class BookFile : public testing::Test {
     void write_records(const std::vector<book_record>& records) {
         book_builder builder;
         for (const book_record& r : records) builder.add_book_record(r);
-        ASSERT_EQ(builder.write_book(book.file_name), int(records.size()));
+        ASSERT_EQ(builder.write_book(book.file_name, book.file_name), int(records.size()));
     }
 
     // How often each target square is chosen from the position.

@@ -2,6 +2,7 @@
 // engine says about the book file it is configured with.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -164,6 +165,24 @@ TEST(BookDialogue, BadInputLeavesTheBookAsItWas) {
     EXPECT_TRUE(has_line(out, "n = 6"));
     EXPECT_EQ(file_size(e.directory() + "/keep.bin"), 6u * BOOK_RECORD_BYTES_IN_FILE);
     EXPECT_EQ(file_size(e.directory() + "/keep.bin.tmp"), 0u); // none left behind
+}
+
+// A book whose new file cannot be written says which book and why, and the
+// old book stays as it was: here the new file's place is taken by a folder.
+TEST(BookDialogue, AnUnwritableNewBookLeavesTheOldOne) {
+    const std::string old_book(BOOK_RECORD_BYTES_IN_FILE, '\x07');
+    engine_process e(
+        {{"keep.bin", old_book}, {"keep.bin.tmp/inside.txt", "x"}, {"games.pgn", GAMES}});
+    for (const char* answer : {"create", "games.pgn", "keep.bin", "2", "0", "1"}) e.send(answer);
+    const lines out = e.read_until("Done.");
+    const std::string message = "error opening file \"keep.bin\"for writing. (";
+    const auto said = std::find_if(out.begin(), out.end(), [&](const std::string& l) {
+        return l.rfind(message, 0) == 0 && l.size() > message.size() + 1 && l.back() == ')';
+    });
+    EXPECT_NE(said, out.end()) << "no line starting " << message;
+    EXPECT_TRUE(has_line(out, "n = 0"));
+    EXPECT_EQ(file_content(e.directory() + "/keep.bin"), old_book);
+    EXPECT_EQ(file_content(e.directory() + "/keep.bin.tmp/inside.txt"), "x");
 }
 
 // An infinite or pondering search ends only on "stop" or "ponderhit", also
