@@ -1,9 +1,16 @@
-# Install and packages. Everything goes into one folder, the engine's working
-# folder: korvel.cfg and the book are read from there, and the default
-# egbb_path (egbb/ on Linux) finds the bitbase library there.
+# Install and packages.
+#
+# The one folder (cmake --install, the .tar.gz and the .zip): everything in
+# the engine's working folder, where korvel.cfg and the book are read and
+# the default egbb_path (egbb/ on Linux) finds the bitbase library.
 #
 #   cmake --install build --prefix ~/korvel     then  cd ~/korvel && ./korvel
 #   cd build && cpack                           korvel-<version>-<system>.tar.gz / .zip
+#
+# The Debian package (component "debian", left out of the folder): the
+# engine in /usr/games and the bitbase library in a folder of its own under
+# /usr/lib/games, which the packaged engine's own default egbb_path names, so that
+# it finds the library from whatever working folder a GUI gives it.
 install(TARGETS korvel RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
 if(TARGET egbbso64)
@@ -12,9 +19,10 @@ endif()
 
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VENDOR Korvel)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Korvel chess engine (xboard and UCI)")
-set(CPACK_PACKAGE_CONTACT "Korvel developers <korvel@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess engine for xboard and UCI interfaces")
+set(CPACK_PACKAGE_CONTACT "Korvel developers <developers@korvel-chess.invalid>")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/cpack_options.cmake)
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_SYSTEM_NAME win64)
@@ -23,10 +31,7 @@ if(WIN32)
   endif()
   set(CPACK_GENERATOR ZIP)
 else()
+  include(cmake/debian.cmake)
   set(CPACK_GENERATOR TGZ DEB)
-  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/cpack_options.cmake)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_SECTION games)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 endif()
 include(CPack)

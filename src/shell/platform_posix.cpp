@@ -12,8 +12,14 @@
 constexpr int LIBRARY_PATH_BYTES = 512;
 
 const char* const EGBB_LIBRARY_FILE = "egbbso64.so";
-// The engine started in the build folder finds the library the build made.
+// The engine started in the build folder, or in the folder it was installed
+// to, finds the library beside it; the packaged engine is built with the
+// system folder its package puts the library in.
+#ifdef KORVEL_PACKAGED_EGBB_PATH
+const char* const DEFAULT_EGBB_PATH = KORVEL_PACKAGED_EGBB_PATH;
+#else
 const char* const DEFAULT_EGBB_PATH = "egbb/";
+#endif
 const char* const EPD_SUITE_FOLDER = "epd/";
 
 bool stdin_is_terminal() {
