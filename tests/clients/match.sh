@@ -11,39 +11,27 @@
 # engines after the clock: the clock must still count. The uci path runs
 # Korvel through polyglot, the UCI-to-xboard adapter.
 set -u
+. "$(dirname "$0")/../../tools/xboard_match.sh"
 depth_option=()
 if [ "${1:-}" = -depth ]; then
     depth_option=(-depth "$2")
     shift 2
 fi
-# The engine may be a command of several words (a host before the binary);
-# each word that names a file is made absolute, since the engine runs in
-# the match folder.
-engine_words=()
-for word in $1; do
-    [ -e "$word" ] && word=$(realpath "$word")
-    engine_words+=("$word")
-done
+# The engine may be a command of several words (a host before the binary).
+mapfile -t engine_words < <(absolute_words "$1")
 protocol=$2 games=$3 tc=$4 inc=$5
 work=${6:-}
 keep_work=${work:+yes}
 [ -n "$work" ] || work=$(mktemp -d /tmp/korvel-match-XXXXXX)
 mkdir -p "$work"
-XBOARD=${XBOARD:-/usr/games/xboard}
 FAIRYMAX=${FAIRYMAX:-/usr/games/fairymax}
 POLYGLOT=${POLYGLOT:-/usr/games/polyglot}
-
-for tool in "$XBOARD" "$FAIRYMAX" "$POLYGLOT" xvfb-run; do
-    if ! command -v "$tool" > /dev/null; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
+require_programs "$FAIRYMAX" "$POLYGLOT"
 
 pgn="$work/games.pgn"
 log="$work/xboard.log"
 korvel_out="$work/korvel.out"
-rm -f "$pgn" "$log" "$korvel_out"
+rm -f "$korvel_out"
 
 # Korvel's own output is kept beside the match: through polyglot it never
 # reaches xboard's log as Korvel wrote it.
@@ -56,21 +44,15 @@ else
     first="$tee_engine"
 fi
 
-# Each game may take at most twice both clocks plus a margin.
-minutes=${tc%%:*} seconds=${tc##*:}
-limit=$(( games * (2 * (minutes * 60 + seconds) + 2 * 120 * ${inc%%.*} + 60) + 60 ))
-# Without -autoCallFlag xboard lets a clock run below zero and the game
-# goes on, so a loss on time would pass unseen.
-timeout "$limit" xvfb-run -a "$XBOARD" -noGUI -xexit -saveSettingsOnExit false \
+run_xboard_match "$(match_time_limit "$games" "$tc" "$inc")" "$pgn" "$log" "$work/xboard.out" \
     -fcp "$first" -fd "$work" -scp "$FAIRYMAX" -sd "$work" \
-    -matchGames "$games" -tc "$tc" -inc "$inc" "${depth_option[@]}" -autoCallFlag true \
-    -saveGameFile "$pgn" -debug -nameOfDebugFile "$log" > "$work/xboard.out" 2>&1
+    -matchGames "$games" -tc "$tc" -inc "$inc" "${depth_option[@]}"
 status=$?
 
 played=$(grep -c '^\[Result ' "$pgn" 2>/dev/null || true)
 results=$(grep -E '^\[Result "(1-0|0-1|1/2-1/2)"\]' "$pgn" 2>/dev/null | wc -l)
-endings=$(grep -oE '\{[^{}]*\} (1-0|0-1|1/2-1/2|\*)' "$pgn" 2>/dev/null)
-faults=$(printf '%s\n' "$endings" | grep -iE 'time|illegal|crash|error|disconnect|forfeit|false|exit|stall' || true)
+endings=$(game_endings "$pgn")
+faults=$(printf '%s\n' "$endings" | faulty_endings)
 # What Korvel's side (the first engine, or polyglot for it) said that a GUI
 # would take as a fault, and what Korvel itself said of the moves and
 # positions it was given.
