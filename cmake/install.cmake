@@ -5,7 +5,11 @@
 #   cmake --install build --prefix ~/korvel     then  cd ~/korvel && ./korvel
 #   cd build && cpack                           korvel-<version>-<system>.tar.gz / .zip
 install(TARGETS korvel RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/install_windows.cmake)
+else()
+  install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+endif()
 if(TARGET egbbso64)
   install(TARGETS egbbso64 LIBRARY DESTINATION egbb)
 endif()
