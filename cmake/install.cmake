@@ -12,7 +12,11 @@
 # /usr/lib/games, which the packaged engine's own default egbb_path names, so that
 # it finds the library from whatever working folder a GUI gives it.
 install(TARGETS korvel RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/install_windows.cmake)
+else()
+  install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+endif()
 if(TARGET egbbso64)
   install(TARGETS egbbso64 LIBRARY DESTINATION egbb)
 endif()

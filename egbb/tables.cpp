@@ -4,7 +4,8 @@
 // The probing code opens whatever file of the right name it finds in its
 // folders and trusts it. So it is never given the user's folder: every
 // table file found is checked first, and the probing code gets a private
-// folder of links to the files that passed, the user's before Debian's.
+// folder of links to the files that passed, the user's before the shipped
+// ones.
 #include <gtb-probe.h>
 
 #include <cstdio>
@@ -16,13 +17,12 @@
 #include <system_error>
 
 #include "egbb/exports.h"
+#include "egbb/platform.h"
 #include "egbb/table_check.h"
 #include "egbb/tables.h"
 
 namespace fs = std::filesystem;
 
-// The Debian package installs one folder per compression scheme below this one.
-constexpr const char* DEBIAN_TABLES_DIR = EGBB_DEBIAN_TABLES_DIR;
 constexpr int SILENT = 0;
 // Share of the cache, in 128ths, kept for win/draw/loss answers; the probes
 // here ask for distances to mate, which use the rest.
@@ -37,8 +37,8 @@ namespace {
 
 struct scheme {
     int code;
-    const char* suffix;        // of the table files
-    const char* debian_folder; // below DEBIAN_TABLES_DIR; none for uncompressed tables
+    const char* suffix;         // of the table files
+    const char* shipped_folder; // below shipped_tables_folder(); none for uncompressed tables
 };
 
 // In order of preference: the probing code reads one scheme at a time, and
@@ -135,16 +135,12 @@ fs::path make_link_folder() {
     return {};
 }
 
-// Links the folder's `material + suffix` to each file; a system without
-// symbolic links may still allow hard ones. False when none could be made.
+// Puts each file into the folder as `material + suffix`. False when none
+// could be placed.
 bool link_tables(const fs::path& folder, const table_files& tables, const char* suffix) {
     bool any = false;
     for (const auto& [material, file] : tables) {
-        const fs::path link = folder / (material + suffix);
-        std::error_code error;
-        fs::create_symlink(file, link, error);
-        if (error) fs::create_hard_link(file, link, error);
-        if (error) {
+        if (!place_table(file, folder / (material + suffix))) {
             report_skipped(file, "no link to it could be made in " + folder.string());
         } else {
             any = true;
@@ -175,27 +171,29 @@ struct release_at_unload {
 } // namespace
 
 // The given folder's tables are used first, so tables a user adds there are
-// used; Debian's folder of the same scheme supplies what it lacks. The option
-// word is accepted for the calling convention: these tables have one mode.
+// used; the shipped folder of the same scheme supplies what it lacks. The
+// option word is accepted for the calling convention: these tables have one
+// mode.
 int load_egbb_5men(const char* path, int cache_bytes, int) {
     release_tables();
-    table_files user[SCHEME_COUNT], debian[SCHEME_COUNT];
+    table_files user[SCHEME_COUNT], shipped[SCHEME_COUNT];
     if (path && *path) collect_tables(path, user);
+    const fs::path shipped_base = shipped_tables_folder();
     for (int s = 0; s < SCHEME_COUNT; s++) {
-        if (SCHEMES[s].debian_folder)
-            collect_tables(fs::path(DEBIAN_TABLES_DIR) / SCHEMES[s].debian_folder, debian);
+        if (SCHEMES[s].shipped_folder && !shipped_base.empty())
+            collect_tables(shipped_base / SCHEMES[s].shipped_folder, shipped);
     }
-    // The user's tables choose the scheme; Debian's choose only when the
-    // user's folder has none that pass.
+    // The user's tables choose the scheme; the shipped ones choose only when
+    // the user's folder has none that pass.
     int chosen = scheme_with_most(user);
-    if (chosen < 0) chosen = scheme_with_most(debian);
+    if (chosen < 0) chosen = scheme_with_most(shipped);
     if (chosen < 0) {
         fprintf(stderr, "bitbase tables: none could be loaded from %s or %s\n", path ? path : "",
-                DEBIAN_TABLES_DIR);
+                shipped_base.string().c_str());
         return 0;
     }
     table_files tables = user[chosen];
-    tables.insert(debian[chosen].begin(), debian[chosen].end()); // the user's stay
+    tables.insert(shipped[chosen].begin(), shipped[chosen].end()); // the user's stay
     link_folder = make_link_folder();
     if (link_folder.empty() || !link_tables(link_folder, tables, SCHEMES[chosen].suffix)) {
         fprintf(stderr, "bitbase tables: no folder of links to them could be made\n");

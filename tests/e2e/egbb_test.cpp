@@ -5,16 +5,21 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "e2e/engine_command.h"
 #include "e2e/engine_process.h"
 
 namespace {
 
 using lines = std::vector<std::string>;
 
-const std::string LIBRARY_DIR = KORVEL_EGBB_DIR; // empty when the library was not built
+// Empty when the library was not built.
+const std::string LIBRARY = engine_egbb_library();
+const std::string LIBRARY_NAME = std::filesystem::path(LIBRARY).filename().string();
+const std::string LIBRARY_DIR = LIBRARY.substr(0, LIBRARY.size() - LIBRARY_NAME.size());
 const std::string DEBIAN_TABLES = KORVEL_GAVIOTA_TABLES_DIR;
 const std::string SCORE = "egbb score = ";
 constexpr int WIN_LIMIT = 3000;
@@ -136,21 +141,28 @@ TEST(Egbb, ALongPathIsReadWholeOrRefused) {
 }
 
 // The library in a folder of the user's that holds an empty table, a table
-// of noise and a stray file: each is reported and skipped, Debian's tables
-// answer, and nothing crashes when those materials are probed.
+// of noise and a stray file: each is reported and skipped, the shipped tables
+// answer, and nothing crashes when those materials are probed. A library that
+// ships its tables beside itself (the Windows one) takes them along.
 TEST(Egbb, DamagedTablesInTheFolderAreSkipped) {
     if (!bitbases_available()) GTEST_SKIP() << "the bitbase library or Debian's tables are absent";
-    const std::string library = file_bytes(LIBRARY_DIR + "egbbso64.so");
+    const std::string library = file_bytes(LIBRARY);
     ASSERT_FALSE(library.empty());
     std::string noise(4096, '\0');
     for (size_t i = 0; i < noise.size(); i++) noise[i] = char(i * 131 + 7);
+    engine_process::file_list files = {{"korvel.cfg", "egbb_path t/\n"},
+                                       {"t/" + LIBRARY_NAME, library},
+                                       {"t/kqk.gtb.cp4", ""},
+                                       {"t/krk.gtb.cp4", noise},
+                                       {"t/notes.gtb", ""}};
+    std::error_code absent;
+    for (const auto& table : std::filesystem::directory_iterator(LIBRARY_DIR + "gtb4", absent)) {
+        const std::string name = table.path().filename().string();
+        files.push_back({"t/gtb4/" + name, file_bytes(table.path().string())});
+    }
     lines out = run_engine({"nopost", "sb 4k3/8/4K3/4Q3/8/8/8/8 w - - 0 1", "egbb",
                             "sb 4k3/8/4K3/4R3/8/8/8/8 w - - 0 1", "egbb", "quit"},
-                           {{"korvel.cfg", "egbb_path t/\n"},
-                            {"t/egbbso64.so", library},
-                            {"t/kqk.gtb.cp4", ""},
-                            {"t/krk.gtb.cp4", noise},
-                            {"t/notes.gtb", ""}});
+                           files);
     ASSERT_EQ(out.size(), 9u);
     EXPECT_EQ(out[2], "egbb_path = t/");
     std::vector<std::string> skipped(out.begin() + 3, out.begin() + 6);
@@ -158,8 +170,10 @@ TEST(Egbb, DamagedTablesInTheFolderAreSkipped) {
     const char* const tables[] = {"kqk.gtb.cp4", "krk.gtb.cp4", "notes.gtb"};
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ(skipped[i].rfind("bitbase table ", 0), 0u) << skipped[i];
-        EXPECT_NE(skipped[i].find(std::string("/t/") + tables[i] + " skipped: "), std::string::npos)
-            << skipped[i];
+        const std::string table = std::string(tables[i]) + " skipped: ";
+        const bool posix_path = skipped[i].find("/t/" + table) != std::string::npos;
+        const bool windows_path = skipped[i].find("\\t\\" + table) != std::string::npos;
+        EXPECT_TRUE(posix_path || windows_path) << skipped[i];
     }
     EXPECT_EQ(out[6], "EgbbProbe Loaded!");
     for (int i = 7; i < 9; i++) {

@@ -28,3 +28,8 @@ suite_folder engine_suite_folder() {
 std::string engine_fake_egbb() {
     return environment("KORVEL_E2E_FAKE_EGBB", KORVEL_FAKE_EGBB_LOG_LIBRARY);
 }
+
+std::string engine_egbb_library() {
+    const std::string built = KORVEL_EGBB_DIR;
+    return environment("KORVEL_E2E_EGBB", built.empty() ? "" : built + "egbbso64.so");
+}

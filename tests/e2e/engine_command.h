@@ -25,3 +25,8 @@ suite_folder engine_suite_folder();
 // The logging stand-in bitbase library built for the engine under test, its
 // file named as that engine loads it: KORVEL_E2E_FAKE_EGBB, or the Linux one.
 std::string engine_fake_egbb();
+
+// The real bitbase library built for the engine under test, with its file
+// named as that engine loads it and its shipped tables beside it:
+// KORVEL_E2E_EGBB, or the Linux one; empty when none was built.
+std::string engine_egbb_library();
