@@ -6,12 +6,6 @@
 
 #include "board/key_table.h"
 
-constexpr int RAY_STEP_FILE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-constexpr int RAY_STEP_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-// Knight jumps in the order -17, -15, -6, +10, +17, +6, +15, -10.
-constexpr int JUMP_STEP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
-constexpr int JUMP_STEP_ROW[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
-
 // By side to move: the rank of the square an en passant capture lands on.
 constexpr int EP_RANK[2] = {3, 6};
 
@@ -96,8 +90,8 @@ board::board() {
         square_node& node = squares[s];
         node.square = uint8_t(s);
         for (int d = 0; d < 8; d++) {
-            int r = step_target(s, RAY_STEP_FILE[d], RAY_STEP_ROW[d]);
-            int j = step_target(s, JUMP_STEP_FILE[d], JUMP_STEP_ROW[d]);
+            int r = step_target(s, RAY_FILE_STEP[d], RAY_ROW_STEP[d]);
+            int j = step_target(s, JUMP_FILE_STEP[d], JUMP_ROW_STEP[d]);
             node.ray[d] = r == NO_SQUARE ? nullptr : &squares[r];
             node.jump[d] = j == NO_SQUARE ? nullptr : &squares[j];
         }

@@ -23,27 +23,6 @@ constexpr int castle_mask[64] = {
     13, 15, 15, 15, 12, 15, 15, 14, //
 };
 
-// line_direction.dir[a][b]: the ray direction leading from a to b, or -1
-// when the two squares share no rank, file or diagonal.
-struct line_table {
-    int8_t dir[64][64];
-
-    constexpr line_table() : dir{} {
-        constexpr int FILE_STEP[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-        constexpr int ROW_STEP[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-        for (int a = 0; a < 64; a++)
-            for (int b = 0; b < 64; b++) dir[a][b] = -1;
-        for (int a = 0; a < 64; a++) {
-            for (int d = 0; d < 8; d++) {
-                int f = a % 8 + FILE_STEP[d], r = a / 8 + ROW_STEP[d];
-                for (; f >= 0 && f < 8 && r >= 0 && r < 8; f += FILE_STEP[d], r += ROW_STEP[d])
-                    dir[a][r * 8 + f] = int8_t(d);
-            }
-        }
-    }
-};
-inline constexpr line_table line_direction{};
-
 // The pawn taken en passant stands behind the destination, seen from the mover.
 template <int C> int ep_victim_square(int to) {
     return C == WHITE ? to + 8 : to - 8;
@@ -57,10 +36,9 @@ constexpr uint8_t ODD_FLAGS = FLAG_CASTLE | FLAG_PROMOTE | FLAG_EP;
 // A pinned piece may move only along the line between its king and the
 // pinner: its destination lies in the same direction from the king.
 template <int C> inline bool board::leaves_pin_line(move m, uint64_t pins) const {
-    using board_play::line_direction;
     if (!(pins & square_bit(m.from))) return false;
     const int king = king_square(C);
-    return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
+    return masks.direction_to[king][m.to] != masks.direction_to[king][m.from];
 }
 
 template <int C> inline bool board::king_attacked() const {

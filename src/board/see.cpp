@@ -33,12 +33,12 @@ int board::count_attackers(int square, int colour, int (&found)[KING + 1]) const
     for (int& n : found) n = 0;
     int total = found[KING] = king_next != 0;
     for (int d = 0; d < 8; d++) {
-        const uint64_t ray = masks.ray[d][square], sliders = d % 2 == 0 ? straight : diagonal;
-        if (!(ray & sliders)) continue;
-        const uint64_t stoppers = ray & (sliders | king_next | colour_bits[colour ^ 1]);
-        const int first = nearest_on_ray(d, stoppers);
-        if (!(sliders & square_bit(first))) continue;
-        found[squares[first].piece]++;
+        const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
+        if (!(masks.ray[d][square] & sliders)) continue;
+        const uint64_t first =
+            first_on_ray(square, d, sliders | king_next | colour_bits[colour ^ 1]);
+        if (!(sliders & first)) continue;
+        found[squares[square_of(first)].piece]++;
         total++;
     }
     found[KNIGHT] = bit_count(masks.knight[square] & own[KNIGHT]);
