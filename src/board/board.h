@@ -120,13 +120,12 @@ class board {
     }
 
     // --- Static exchange and the light make for the quiescence search ---
-    // Attackers are at most one per ray, eight knights and two pawns.
-    static constexpr int MAX_ATTACKERS = 18;
     // Estimated loss, never positive, for the side to move of an exchange on
     // the square, from sorted attacker values alone; no move is made.
     int see(int square) const;
-    // Values of the colour's pieces bearing on the square, ascending; returns how many.
-    int collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const;
+    // The colour's pieces that the exchange counts on the square, by type;
+    // returns how many.
+    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     // make_move without castling, en passant square or key: the key stays that
     // of the position where the first light make was played. Undo only with
     // unmake_light. Castling moves are refused.
@@ -165,8 +164,6 @@ class board {
         return true;
     }
 
-    // Attackers of the colour on the square by type; returns how many.
-    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     // Moves, removals and additions of a piece: its node, the square sets
     // and its piece table row change together. C is the piece's colour.
     template <int C> void slide(int type, int from, int to);
