@@ -120,7 +120,7 @@ void board::clear() {
     for (int& slot : slot_of) slot = NO_SQUARE;
     memset(history, 0, sizeof history);
     side_to_move = castle_rights = ep_square = fifty_count = history_count = 0;
-    check_state[0] = CHECK_UNKNOWN;
+    forget_check_state();
 }
 
 // The four scans of a FEN: placement, side, castling, en passant. Each scan
@@ -252,15 +252,15 @@ const char* position_problem(const char* fen) {
 }
 
 #ifdef KORVEL_CHECKS
-// Rebuilds the piece tables, the square sets and the key from the squares
-// and compares.
+// Rebuilds the piece tables, the square sets, the slots and the key from the
+// squares and compares.
 bool board::board_ok() const {
     int counts[2][KING + 1] = {};
     uint64_t by_colour[2] = {}, by_piece[2][KING + 1] = {};
     for (int s = 0; s < 64; s++) {
         const square_node& node = squares[s];
         if ((node.piece == EMPTY) != (node.colour == NO_COLOUR)) return false;
-        if (node.piece == EMPTY) continue;
+        if (node.piece == EMPTY) continue; // its slot_of entry is never read
         if (node.piece < PAWN || node.piece > KING || node.colour > WHITE) return false;
         counts[node.colour][node.piece]++;
         by_colour[node.colour] |= square_bit(s);

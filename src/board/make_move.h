@@ -123,7 +123,7 @@ template <int C, bool ODD> inline void board::play(move m, int moving, int captu
     fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
     side_to_move = C ^ 1;
     history_count++;
-    check_state[history_count] = CHECK_UNKNOWN;
+    forget_check_state();
 }
 
 // Out of check, only a pinned piece leaving its line can expose the king,
