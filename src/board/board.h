@@ -33,7 +33,6 @@ struct undo_record {
     int16_t fifty_count;
     int8_t captured; // piece found on `to` before the move (EMPTY for en passant)
     uint8_t captured_colour;
-    int8_t moving;
     uint8_t castled; // the mover's castled entry, written by castling moves only
     uint64_t key;    // key of the position in which the move was made
 };
@@ -97,7 +96,8 @@ class board {
     // board/make_move.h, for loops that want them inline.
     template <int C> bool make_move_as(const move& m);
     template <int C> void unmake_move_as();
-    // The second form is told the last move made, as its caller knows it.
+    // The second form is told the last move made, as its caller knows it;
+    // there must be one.
     template <int C> void unmake_move_as(const move& played);
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
@@ -182,7 +182,7 @@ class board {
     template <int C, bool ODD> bool make_kind(const move& m, int moving);
     template <int C> bool make_odd(const move& m, int moving);
     template <int C> bool make_light_as(move m, int moving);
-    template <int C> undo_record& save_state(const move& m, int moving);
+    template <int C> undo_record& save_state(const move& m);
     template <int C, bool ODD> void play(move m, int moving, int captured);
     template <int C> bool leaves_pin_line(move m, uint64_t pins) const;
     template <int C> bool king_attacked() const;

@@ -61,7 +61,7 @@ bool board::make_light(move m) {
 // along the one line it may have uncovered instead of by the pinned set.
 template <int C> bool board::make_light_as(move m, int moving) {
     const bool was_in_check = in_check();
-    const undo_record& r = save_state<C>(m, moving);
+    const undo_record& r = save_state<C>(m);
     play<C, true>(m, moving, r.captured);
     ep_square = NO_SQUARE;
 

@@ -91,7 +91,7 @@ template <int C> inline void board::put_on(int type, int square) {
     squares[square].colour = uint8_t(C);
 }
 
-template <int C> inline undo_record& board::save_state(const move& m, int moving) {
+template <int C> inline undo_record& board::save_state(const move& m) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -101,7 +101,6 @@ template <int C> inline undo_record& board::save_state(const move& m, int moving
     r.fifty_count = int16_t(fifty_count);
     r.captured = to.piece;
     r.captured_colour = to.colour;
-    r.moving = int8_t(moving);
     r.key = key;
     return r;
 }
@@ -145,7 +144,7 @@ template <int C, bool ODD> inline bool board::make_kind(const move& played, int 
     if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    undo_record& r = save_state<C>(played, moving);
+    undo_record& r = save_state<C>(played);
     const int rights_before = castle_rights;
     uint64_t k = key;
     if (ODD && (m.flags & FLAG_CASTLE)) {
@@ -235,7 +234,7 @@ template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& 
 // The caller names the last move made, so that its squares are known
 // without a wait for the record that the make has only just written.
 template <int C> inline void board::unmake_move_as(const move& played) {
-    if (history_count <= 0) return;
+    assert(history_count > 0);
     const move m = played;
     const undo_record& r = restore_state();
     assert(r.played == m);
