@@ -57,7 +57,8 @@ uint64_t board::pinned_pieces(int colour) const {
         if (!(masks.ray[d][king] & sliders)) continue;
         const uint64_t first = first_on_ray(king, d, occupied);
         if (!(colour_bits[colour] & first)) continue;
-        if (sliders & first_on_ray(square_of(first), d, occupied)) pinned |= first;
+        // The next piece out is the first once this one is lifted off.
+        if (sliders & first_on_ray(king, d, occupied ^ first)) pinned |= first;
     }
     return pinned;
 }
