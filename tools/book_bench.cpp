@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,14 +77,15 @@ void bench_probes(uint32_t count) {
     printf("probe: %.3f us each (%d of %d found)\n", seconds_since(start) * 1e6 / PROBES, hits,
            PROBES);
 
-    board b;
-    mlist lists;
-    b.set_position(START_FEN);
-    lists.generate_legal_moves(b, 0);
+    // A board and a move store are too large for the stack.
+    auto b = std::make_unique<board>();
+    auto lists = std::make_unique<mlist>();
+    b->set_position(START_FEN);
+    lists->generate_legal_moves(*b, 0);
     int misses = 0;
     move m;
     start = std::chrono::steady_clock::now();
-    for (int i = 0; i < PICKS; i++) book.book_pick(b, lists, misses, &m);
+    for (int i = 0; i < PICKS; i++) book.book_pick(*b, *lists, misses, &m);
     printf("pick at the start position (20 probes): %.3f us each\n",
            seconds_since(start) * 1e6 / PICKS);
     remove(name.c_str());

@@ -37,9 +37,8 @@ bool board::is_attacked(int square, int colour) const {
     const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
     for (int d = 0; d < 8; d++) {
         const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
-        const uint64_t ray = masks.ray[d][square];
-        if (!(ray & sliders)) continue;
-        if (sliders & square_bit(nearest_on_ray(d, ray & occupied))) return true;
+        if (!(masks.ray[d][square] & sliders)) continue;
+        if (sliders & first_on_ray(square, d, occupied)) return true;
     }
     return false;
 }
@@ -55,14 +54,11 @@ uint64_t board::pinned_pieces(int colour) const {
     uint64_t pinned = 0;
     for (int d = 0; d < 8; d++) {
         const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
-        const uint64_t ray = masks.ray[d][king];
-        if (!(ray & sliders)) continue;
-        const uint64_t blockers = ray & occupied;
-        const int first = nearest_on_ray(d, blockers);
-        if (!(colour_bits[colour] & square_bit(first))) continue;
-        const uint64_t beyond = blockers & masks.ray[d][first];
-        if (beyond && (sliders & square_bit(nearest_on_ray(d, beyond))))
-            pinned |= square_bit(first);
+        if (!(masks.ray[d][king] & sliders)) continue;
+        const uint64_t first = first_on_ray(king, d, occupied);
+        if (!(colour_bits[colour] & first)) continue;
+        // The next piece out is the first once this one is lifted off.
+        if (sliders & first_on_ray(king, d, occupied ^ first)) pinned |= first;
     }
     return pinned;
 }

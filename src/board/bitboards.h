@@ -21,28 +21,28 @@ inline int bit_count(uint64_t set) {
 
 // Fixed masks of the board's geometry, built by the compiler.
 struct board_masks {
-    uint64_t ray[8][64];       // squares in a ray direction from a square, itself excluded
-    uint64_t knight[64];       // knight targets
-    uint64_t king[64];         // the adjacent squares
-    uint64_t pawn_from[2][64]; // by colour: squares whose pawn of that colour attacks the square
-    int8_t ray_length[8][64];  // squares on the ray
-    int8_t distance[64][64];   // king steps between two squares
+    uint64_t ray[8][64];         // squares in a ray direction from a square, itself excluded
+    uint64_t knight[64];         // knight targets
+    uint64_t king[64];           // the adjacent squares
+    uint64_t pawn_from[2][64];   // by colour: squares whose pawn of that colour attacks the square
+    int8_t ray_length[8][64];    // squares on the ray
+    int8_t distance[64][64];     // king steps between two squares
+    int8_t direction_to[64][64]; // the ray leading from one square to the other, or -1
 
-    constexpr board_masks() : ray{}, knight{}, king{}, pawn_from{}, ray_length{}, distance{} {
-        constexpr int RAY_FILE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-        constexpr int RAY_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-        constexpr int JUMP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
-        constexpr int JUMP_ROW[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
+    constexpr board_masks()
+        : ray{}, knight{}, king{}, pawn_from{}, ray_length{}, distance{}, direction_to{} {
         for (int s = 0; s < 64; s++) {
             const int file = s % 8, row = s / 8;
+            for (int t = 0; t < 64; t++) direction_to[s][t] = -1;
             for (int d = 0; d < 8; d++) {
-                int f = file + RAY_FILE[d], r = row + RAY_ROW[d];
+                int f = file + RAY_FILE_STEP[d], r = row + RAY_ROW_STEP[d];
                 if (on_board(f, r)) king[s] |= uint64_t(1) << (r * 8 + f);
-                for (; on_board(f, r); f += RAY_FILE[d], r += RAY_ROW[d]) {
+                for (; on_board(f, r); f += RAY_FILE_STEP[d], r += RAY_ROW_STEP[d]) {
                     ray[d][s] |= uint64_t(1) << (r * 8 + f);
                     ray_length[d][s]++;
+                    direction_to[s][r * 8 + f] = int8_t(d);
                 }
-                f = file + JUMP_FILE[d], r = row + JUMP_ROW[d];
+                f = file + JUMP_FILE_STEP[d], r = row + JUMP_ROW_STEP[d];
                 if (on_board(f, r)) knight[s] |= uint64_t(1) << (r * 8 + f);
             }
             for (int t = 0; t < 64; t++) {
@@ -66,8 +66,17 @@ struct board_masks {
 
 inline constexpr board_masks masks{};
 
-// The square of the set nearest to the origin of a ray in direction d: the
-// directions E, SE, S and SW run towards higher square numbers.
-inline int nearest_on_ray(int d, uint64_t set) {
-    return d >= E && d <= SW ? __builtin_ctzll(set) : 63 - __builtin_clzll(set);
+// The first square of `occupied` out from `square` along ray d, as a set of
+// that one square; empty when the ray meets none. The directions E, SE, S
+// and SW run towards higher square numbers.
+inline uint64_t first_on_ray(int square, int d, uint64_t occupied) {
+    const uint64_t on_ray = masks.ray[d][square] & occupied;
+    if (!on_ray) return 0;
+    return d >= E && d <= SW ? on_ray & (0 - on_ray)
+                             : uint64_t(1) << (63 - __builtin_clzll(on_ray));
+}
+
+// The square of a set of one square.
+inline int square_of(uint64_t one) {
+    return __builtin_ctzll(one);
 }

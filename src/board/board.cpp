@@ -6,12 +6,6 @@
 
 #include "board/key_table.h"
 
-constexpr int RAY_STEP_FILE[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-constexpr int RAY_STEP_ROW[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-// Knight jumps in the order -17, -15, -6, +10, +17, +6, +15, -10.
-constexpr int JUMP_STEP_FILE[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
-constexpr int JUMP_STEP_ROW[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
-
 // By side to move: the rank of the square an en passant capture lands on.
 constexpr int EP_RANK[2] = {3, 6};
 
@@ -96,8 +90,8 @@ board::board() {
         square_node& node = squares[s];
         node.square = uint8_t(s);
         for (int d = 0; d < 8; d++) {
-            int r = step_target(s, RAY_STEP_FILE[d], RAY_STEP_ROW[d]);
-            int j = step_target(s, JUMP_STEP_FILE[d], JUMP_STEP_ROW[d]);
+            int r = step_target(s, RAY_FILE_STEP[d], RAY_ROW_STEP[d]);
+            int j = step_target(s, JUMP_FILE_STEP[d], JUMP_ROW_STEP[d]);
             node.ray[d] = r == NO_SQUARE ? nullptr : &squares[r];
             node.jump[d] = j == NO_SQUARE ? nullptr : &squares[j];
         }
@@ -126,7 +120,7 @@ void board::clear() {
     for (int& slot : slot_of) slot = NO_SQUARE;
     memset(history, 0, sizeof history);
     side_to_move = castle_rights = ep_square = fifty_count = history_count = 0;
-    check_state[0] = CHECK_UNKNOWN;
+    forget_check_state();
 }
 
 // The four scans of a FEN: placement, side, castling, en passant. Each scan
@@ -258,15 +252,15 @@ const char* position_problem(const char* fen) {
 }
 
 #ifdef KORVEL_CHECKS
-// Rebuilds the piece tables, the square sets and the key from the squares
-// and compares.
+// Rebuilds the piece tables, the square sets, the slots and the key from the
+// squares and compares.
 bool board::board_ok() const {
     int counts[2][KING + 1] = {};
     uint64_t by_colour[2] = {}, by_piece[2][KING + 1] = {};
     for (int s = 0; s < 64; s++) {
         const square_node& node = squares[s];
         if ((node.piece == EMPTY) != (node.colour == NO_COLOUR)) return false;
-        if (node.piece == EMPTY) continue;
+        if (node.piece == EMPTY) continue; // its slot_of entry is never read
         if (node.piece < PAWN || node.piece > KING || node.colour > WHITE) return false;
         counts[node.colour][node.piece]++;
         by_colour[node.colour] |= square_bit(s);

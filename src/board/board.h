@@ -33,7 +33,6 @@ struct undo_record {
     int16_t fifty_count;
     int8_t captured; // piece found on `to` before the move (EMPTY for en passant)
     uint8_t captured_colour;
-    int8_t moving;
     uint8_t castled; // the mover's castled entry, written by castling moves only
     uint64_t key;    // key of the position in which the move was made
 };
@@ -58,11 +57,15 @@ class board {
     square_node squares[64];
     uint64_t key;
     // The nodes again as square sets, by colour code: all of a colour's
-    // pieces, and its pieces of each type. Every change of a node during
-    // play goes through slide, take_off and put_on, which keep them in step.
+    // pieces, and its pieces of each type (the set of type EMPTY stays
+    // empty, so that the sets are indexed by type). Every change of a node
+    // during play goes through slide, take_off and put_on, which keep them
+    // in step.
     uint64_t colour_bits[2];
     uint64_t piece_bits[2][KING + 1];
-    // For each occupied square, the slot of its piece in its piece table row.
+    // For each occupied square, the slot of its piece in its piece table
+    // row. An empty square keeps what its last piece left there: it is
+    // never read, and clearing it would cost every make and unmake a store.
     int slot_of[64];
 
     board();
@@ -93,14 +96,18 @@ class board {
     // board/make_move.h, for loops that want them inline.
     template <int C> bool make_move_as(const move& m);
     template <int C> void unmake_move_as();
-    // The second form is told the last move made, as its caller knows it.
+    // The second form is told the last move made, as its caller knows it;
+    // there must be one.
     template <int C> void unmake_move_as(const move& played);
     // Also rebuilds the square sets and slots from the nodes and tables.
     void compute_key();
     uint64_t key_from_scratch() const;
     // Whoever changes the side to move or the pieces without make/unmake
     // (the search's null move) must call this.
-    void forget_check_state() { check_state[history_count] = CHECK_UNKNOWN; }
+    void forget_check_state() {
+        check_state[history_count] = CHECK_UNKNOWN;
+        pinned_at[history_count] = PINS_UNKNOWN;
+    }
 
     bool is_attacked(int square, int colour) const;
     // Pieces of the colour that stand alone between its king and an enemy
@@ -120,13 +127,12 @@ class board {
     }
 
     // --- Static exchange and the light make for the quiescence search ---
-    // Attackers are at most one per ray, eight knights and two pawns.
-    static constexpr int MAX_ATTACKERS = 18;
     // Estimated loss, never positive, for the side to move of an exchange on
     // the square, from sorted attacker values alone; no move is made.
     int see(int square) const;
-    // Values of the colour's pieces bearing on the square, ascending; returns how many.
-    int collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const;
+    // The colour's pieces that the exchange counts on the square, by type;
+    // returns how many.
+    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     // make_move without castling, en passant square or key: the key stays that
     // of the position where the first light make was played. Undo only with
     // unmake_light. Castling moves are refused.
@@ -138,35 +144,31 @@ class board {
 #endif
 
   private:
-    // Whether the side to move at each history level is in check: computed
-    // once per position, so that the check test after a make only has to
-    // look along the line the moved piece uncovered.
-    // Out of check, the pinned pieces are worked out the first time a move
-    // other than the king's is tried, and kept beside the check state.
-    enum check_state_code : int8_t {
-        CHECK_UNKNOWN = -1,
-        CHECK_NO = 0,
-        CHECK_YES = 1,
-        CHECK_NO_PINS_KNOWN = 2
-    };
+    // Two facts about the position at each history level, each worked out
+    // the first time it is asked for and forgotten when a make reaches the
+    // level again.
+    // Whether the side to move is in check: out of check, the test after a
+    // light make only looks along the line the moved piece uncovered.
+    enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
     mutable int8_t check_state[HISTORY_SIZE + 1];
+    // Out of check, the side to move's pinned pieces: a make then only asks
+    // whether the moved piece left its line. No position pins every square,
+    // so that set marks pins not yet worked out.
+    static constexpr uint64_t PINS_UNKNOWN = ~uint64_t(0);
     mutable uint64_t pinned_at[HISTORY_SIZE + 1];
     // Out of check, sets pins to the side to move's pinned pieces and
     // returns true; in check, returns false. The usual case, a position
     // whose pins are known, costs one test.
     bool pins_out_of_check(uint64_t& pins) const {
-        int8_t& state = check_state[history_count];
-        if (state != CHECK_NO_PINS_KNOWN) [[unlikely]] {
+        uint64_t& known = pinned_at[history_count];
+        if (known == PINS_UNKNOWN) [[unlikely]] {
             if (in_check()) return false;
-            pinned_at[history_count] = pinned_pieces(side_to_move);
-            state = CHECK_NO_PINS_KNOWN;
+            known = pinned_pieces(side_to_move);
         }
-        pins = pinned_at[history_count];
+        pins = known;
         return true;
     }
 
-    // Attackers of the colour on the square by type; returns how many.
-    int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
     // Moves, removals and additions of a piece: its node, the square sets
     // and its piece table row change together. C is the piece's colour.
     template <int C> void slide(int type, int from, int to);
@@ -180,7 +182,7 @@ class board {
     template <int C, bool ODD> bool make_kind(const move& m, int moving);
     template <int C> bool make_odd(const move& m, int moving);
     template <int C> bool make_light_as(move m, int moving);
-    template <int C> undo_record& save_state(const move& m, int moving);
+    template <int C> undo_record& save_state(const move& m);
     template <int C, bool ODD> void play(move m, int moving, int captured);
     template <int C> bool leaves_pin_line(move m, uint64_t pins) const;
     template <int C> bool king_attacked() const;

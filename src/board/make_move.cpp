@@ -26,15 +26,13 @@ inline bool board::king_left_attacked(move m, int moving, bool was_in_check) con
     const int king = king_square(C);
     if (king == NO_SQUARE) return false;
     if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, C ^ 1);
-    const int d = board_play::line_direction.dir[king][m.from];
+    const int d = masks.direction_to[king][m.from];
     if (d < 0) return false;
     // The first piece out from the king along that line decides it.
     const uint64_t(&by)[KING + 1] = piece_bits[C ^ 1];
     const uint64_t sliders = by[QUEEN] | (d % 2 == 0 ? by[ROOK] : by[BISHOP]);
-    const uint64_t ray = masks.ray[d][king];
-    if (!(ray & sliders)) return false;
-    const uint64_t occupied = colour_bits[WHITE] | colour_bits[BLACK];
-    return sliders & square_bit(nearest_on_ray(d, ray & occupied));
+    if (!(masks.ray[d][king] & sliders)) return false;
+    return sliders & first_on_ray(king, d, colour_bits[WHITE] | colour_bits[BLACK]);
 }
 
 void board::put_on(int colour, int type, int square) {
@@ -63,7 +61,7 @@ bool board::make_light(move m) {
 // along the one line it may have uncovered instead of by the pinned set.
 template <int C> bool board::make_light_as(move m, int moving) {
     const bool was_in_check = in_check();
-    const undo_record& r = save_state<C>(m, moving);
+    const undo_record& r = save_state<C>(m);
     play<C, true>(m, moving, r.captured);
     ep_square = NO_SQUARE;
 

@@ -23,27 +23,6 @@ constexpr int castle_mask[64] = {
     13, 15, 15, 15, 12, 15, 15, 14, //
 };
 
-// line_direction.dir[a][b]: the ray direction leading from a to b, or -1
-// when the two squares share no rank, file or diagonal.
-struct line_table {
-    int8_t dir[64][64];
-
-    constexpr line_table() : dir{} {
-        constexpr int FILE_STEP[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-        constexpr int ROW_STEP[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-        for (int a = 0; a < 64; a++)
-            for (int b = 0; b < 64; b++) dir[a][b] = -1;
-        for (int a = 0; a < 64; a++) {
-            for (int d = 0; d < 8; d++) {
-                int f = a % 8 + FILE_STEP[d], r = a / 8 + ROW_STEP[d];
-                for (; f >= 0 && f < 8 && r >= 0 && r < 8; f += FILE_STEP[d], r += ROW_STEP[d])
-                    dir[a][r * 8 + f] = int8_t(d);
-            }
-        }
-    }
-};
-inline constexpr line_table line_direction{};
-
 // The pawn taken en passant stands behind the destination, seen from the mover.
 template <int C> int ep_victim_square(int to) {
     return C == WHITE ? to + 8 : to - 8;
@@ -57,10 +36,9 @@ constexpr uint8_t ODD_FLAGS = FLAG_CASTLE | FLAG_PROMOTE | FLAG_EP;
 // A pinned piece may move only along the line between its king and the
 // pinner: its destination lies in the same direction from the king.
 template <int C> inline bool board::leaves_pin_line(move m, uint64_t pins) const {
-    using board_play::line_direction;
     if (!(pins & square_bit(m.from))) return false;
     const int king = king_square(C);
-    return line_direction.dir[king][m.to] != line_direction.dir[king][m.from];
+    return masks.direction_to[king][m.to] != masks.direction_to[king][m.from];
 }
 
 template <int C> inline bool board::king_attacked() const {
@@ -113,7 +91,7 @@ template <int C> inline void board::put_on(int type, int square) {
     squares[square].colour = uint8_t(C);
 }
 
-template <int C> inline undo_record& board::save_state(const move& m, int moving) {
+template <int C> inline undo_record& board::save_state(const move& m) {
     const square_node& to = squares[m.to];
     undo_record& r = history[history_count];
     r.played = m;
@@ -123,7 +101,6 @@ template <int C> inline undo_record& board::save_state(const move& m, int moving
     r.fifty_count = int16_t(fifty_count);
     r.captured = to.piece;
     r.captured_colour = to.colour;
-    r.moving = int8_t(moving);
     r.key = key;
     return r;
 }
@@ -145,7 +122,7 @@ template <int C, bool ODD> inline void board::play(move m, int moving, int captu
     fifty_count = (m.flags & (FLAG_CAPTURE | FLAG_PAWN)) ? 0 : fifty_count + 1;
     side_to_move = C ^ 1;
     history_count++;
-    check_state[history_count] = CHECK_UNKNOWN;
+    forget_check_state();
 }
 
 // Out of check, only a pinned piece leaving its line can expose the king,
@@ -167,7 +144,7 @@ template <int C, bool ODD> inline bool board::make_kind(const move& played, int 
     if (off_line && !(m.flags & (FLAG_CAPTURE | FLAG_PROMOTE))) return false;
     assert(!(m.flags & FLAG_CAPTURE) || (m.flags & FLAG_EP) || squares[m.to].piece != EMPTY);
 
-    undo_record& r = save_state<C>(played, moving);
+    undo_record& r = save_state<C>(played);
     const int rights_before = castle_rights;
     uint64_t k = key;
     if (ODD && (m.flags & FLAG_CASTLE)) {
@@ -257,7 +234,7 @@ template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& 
 // The caller names the last move made, so that its squares are known
 // without a wait for the record that the make has only just written.
 template <int C> inline void board::unmake_move_as(const move& played) {
-    if (history_count <= 0) return;
+    assert(history_count > 0);
     const move m = played;
     const undo_record& r = restore_state();
     assert(r.played == m);

@@ -8,10 +8,15 @@ constexpr int SEE_VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
 
 namespace {
 
-// The attackers of one side as counts by type, handed out cheapest first.
+// The attackers of one side on a square as counts by type, handed out
+// cheapest first.
 struct cheapest_first {
     int count[KING + 1];
+    const int total;
     int type = PAWN;
+
+    cheapest_first(const board& b, int square, int colour)
+        : total(b.count_attackers(square, colour, count)) {}
 
     int next() {
         while (count[type] == 0) type++;
@@ -33,12 +38,12 @@ int board::count_attackers(int square, int colour, int (&found)[KING + 1]) const
     for (int& n : found) n = 0;
     int total = found[KING] = king_next != 0;
     for (int d = 0; d < 8; d++) {
-        const uint64_t ray = masks.ray[d][square], sliders = d % 2 == 0 ? straight : diagonal;
-        if (!(ray & sliders)) continue;
-        const uint64_t stoppers = ray & (sliders | king_next | colour_bits[colour ^ 1]);
-        const int first = nearest_on_ray(d, stoppers);
-        if (!(sliders & square_bit(first))) continue;
-        found[squares[first].piece]++;
+        const uint64_t sliders = d % 2 == 0 ? straight : diagonal;
+        if (!(masks.ray[d][square] & sliders)) continue;
+        const uint64_t first =
+            first_on_ray(square, d, sliders | king_next | colour_bits[colour ^ 1]);
+        if (!(sliders & first)) continue;
+        found[squares[square_of(first)].piece]++;
         total++;
     }
     found[KNIGHT] = bit_count(masks.knight[square] & own[KNIGHT]);
@@ -46,27 +51,18 @@ int board::count_attackers(int square, int colour, int (&found)[KING + 1]) const
     return total + found[KNIGHT] + found[PAWN];
 }
 
-int board::collect_attackers(int square, int (&list)[MAX_ATTACKERS], int colour) const {
-    cheapest_first attackers;
-    const int count = count_attackers(square, colour, attackers.count);
-    for (int i = 0; i < count; i++) list[i] = attackers.next();
-    return count;
-}
-
 // From the loss of the piece on the square, the estimate alternates: their
 // attackers are won back in turn, our recapturers lost from the second one on.
 // A square they do not attack costs nothing.
 int board::see(int square) const {
-    const int us = side_to_move, them_colour = us ^ 1;
-    cheapest_first them, ours;
-    const int n_them = count_attackers(square, them_colour, them.count);
-    if (n_them == 0) return 0;
+    cheapest_first them(*this, square, side_to_move ^ 1);
+    if (them.total == 0) return 0;
     int v = -SEE_VALUE[squares[square].piece];
-    const int n_us = count_attackers(square, us, ours.count);
-    if (n_us == 0) return v;
+    cheapest_first ours(*this, square, side_to_move);
+    if (ours.total == 0) return v;
     ours.next(); // our cheapest attacker is never counted
     int j = 0, i = 1;
-    for (bool their_turn = true; j < n_them && i < n_us; their_turn = !their_turn) {
+    for (bool their_turn = true; j < them.total && i < ours.total; their_turn = !their_turn) {
         if (their_turn) {
             v += them.next();
             j++;

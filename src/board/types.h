@@ -24,6 +24,12 @@ enum piece_type : int {
 
 // Ray directions, clockwise from north (towards rank 8); even = orthogonal.
 enum direction : int { N = 0, NE = 1, E = 2, SE = 3, S = 4, SW = 5, W = 6, NW = 7 };
+// A step of each direction in files and rows; rows count from rank 8 down.
+constexpr int RAY_FILE_STEP[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+constexpr int RAY_ROW_STEP[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+// Knight jumps in the order -17, -15, -6, +10, +17, +6, +15, -10.
+constexpr int JUMP_FILE_STEP[8] = {-1, 1, 2, 2, 1, -2, -1, -2};
+constexpr int JUMP_ROW_STEP[8] = {-2, -2, -1, 1, 2, 1, 2, -1};
 
 constexpr uint8_t FLAG_CAPTURE = 0x01;
 constexpr uint8_t FLAG_PAWN = 0x02;

@@ -21,13 +21,12 @@ int slider_targets(const board& b, int square, int colour, int first_dir) {
     const uint64_t occupied = b.colour_bits[WHITE] | b.colour_bits[BLACK];
     int n = 0;
     for (int d = first_dir; d < 8; d += 2) {
-        const uint64_t blockers = masks.ray[d][square] & occupied;
-        if (!blockers) {
+        const uint64_t first = first_on_ray(square, d, occupied);
+        if (!first) {
             n += masks.ray_length[d][square];
             continue;
         }
-        const int first = nearest_on_ray(d, blockers);
-        n += masks.distance[square][first] - int(b.colour_bits[colour] >> first & 1);
+        n += masks.distance[square][square_of(first)] - int((b.colour_bits[colour] & first) != 0);
     }
     return n;
 }

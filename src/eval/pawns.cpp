@@ -13,6 +13,12 @@ constexpr int BACKWARD_OPEN = 20, BACKWARD_END = 10;
 constexpr int PASSED_OPEN_PER_ROW = 5, PASSED_END_PER_ROW = 15;
 // Pawn structures remembered; a power of two.
 constexpr int PAWN_CACHE_SIZE = 1 << 14;
+// Row 0 is rank 8, and a rearmost-row field of 0 also means a file without
+// pawns: a Black pawn there is forgotten when a later pawn of its file is
+// recorded, so the summary depends on the order of the pass. The pass
+// follows the piece table's slots, which make and unmake reorder, so such a
+// structure cannot be cached by its squares.
+constexpr uint64_t RANK_8 = 0xFF;
 
 namespace {
 
@@ -109,7 +115,7 @@ void score_pawn(eval_state& st, int colour, int square) {
 void eval_pawn_files(const board& b, eval_state& st) {
     for (int colour : {WHITE, BLACK}) {
         st.pawn_rows[colour] = st.pawn_files[colour] = st.passed_files[colour] = 0;
-        for_each_piece(b, colour, PAWN, [&](int s) { record_pawn(st, colour, s); });
+        for_each_piece_in_slot_order(b, colour, PAWN, [&](int s) { record_pawn(st, colour, s); });
     }
 }
 
@@ -119,6 +125,11 @@ void eval_pawns(const board& b, eval_state& st) {
 }
 
 void eval_pawn_structure(const board& b, eval_state& st) {
+    if (b.piece_bits[BLACK][PAWN] & RANK_8) {
+        eval_pawn_files(b, st);
+        eval_pawns(b, st);
+        return;
+    }
     const uint64_t pawns[2] = {b.piece_bits[BLACK][PAWN], b.piece_bits[WHITE][PAWN]};
     pawn_entry& e = pawn_slot(pawns[WHITE], pawns[BLACK]);
     if (e.pawns[WHITE] != pawns[WHITE] || e.pawns[BLACK] != pawns[BLACK]) {

@@ -58,15 +58,16 @@ inline bool behind(int colour, int a, int b) {
     return colour == WHITE ? a > b : a < b;
 }
 
-// Visits the squares of a colour's pieces of a type. The order is that of
-// the square numbers, which no sum over the pieces depends on.
+// Visits the squares of a colour's pieces of a type in the order of the
+// square numbers, for sums that do not depend on the order.
 template <typename F> void for_each_piece(const board& b, int colour, int type, F visit) {
     for (uint64_t set = b.piece_bits[colour][type]; set; set &= set - 1)
         visit(__builtin_ctzll(set));
 }
 
-// The same in the order of the piece table's slots, for a term that takes
-// the first piece it meets.
+// The same in the order of the piece table's slots, for a pass whose result
+// depends on the order: one that takes the first piece it meets, or the
+// pawn-file pass with a Black pawn on rank 8.
 template <typename F>
 void for_each_piece_in_slot_order(const board& b, int colour, int type, F visit) {
     const piece_table& table = b.pieces_of(colour);

@@ -48,10 +48,9 @@ void step_captures(const square_node& from, square_node* const* links, uint64_t 
 void slider_captures(const square_node& from, int first_dir, int dir_step, uint64_t occupied,
                      uint64_t targets, appender& out) {
     for (int d = first_dir; d < 8; d += dir_step) {
-        const uint64_t ray = masks.ray[d][from.square];
-        if (!(ray & targets)) continue;
-        const int first = nearest_on_ray(d, ray & occupied);
-        if (targets & square_bit(first)) out.add(from.square, first, 0, FLAG_CAPTURE);
+        if (!(masks.ray[d][from.square] & targets)) continue;
+        const uint64_t first = first_on_ray(from.square, d, occupied);
+        if (targets & first) out.add(from.square, square_of(first), 0, FLAG_CAPTURE);
     }
 }
 

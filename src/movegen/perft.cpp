@@ -22,19 +22,11 @@ template <int C> void walk_as(mlist& ml, board& b, int depth, int ply) {
     const move* list = ml.moves;
     const int end = ml.first[ply + 1];
     int64_t legal = 0;
-    if (ply + 1 == depth) {
-        for (int i = ml.first[ply]; i < end; i++) {
-            if (!b.make_move_as<C>(list[i])) continue;
-            legal++;
-            b.unmake_move_as<C>(list[i]);
-        }
-    } else {
-        for (int i = ml.first[ply]; i < end; i++) {
-            if (!b.make_move_as<C>(list[i])) continue;
-            legal++;
-            walk_as<C ^ 1>(ml, b, depth, ply + 1);
-            b.unmake_move_as<C>(list[i]);
-        }
+    for (int i = ml.first[ply]; i < end; i++) {
+        if (!b.make_move_as<C>(list[i])) continue;
+        legal++;
+        if (ply + 1 < depth) walk_as<C ^ 1>(ml, b, depth, ply + 1);
+        b.unmake_move_as<C>(list[i]);
     }
     perft_counts[ply] += legal;
 }

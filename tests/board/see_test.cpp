@@ -12,13 +12,7 @@
 namespace {
 
 constexpr int D5 = 27;
-
-struct attackers {
-    int list[board::MAX_ATTACKERS] = {};
-    int count = 0;
-
-    std::vector<int> values() const { return std::vector<int>(list, list + count); }
-};
+constexpr int VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
 
 class StaticExchange : public testing::Test {
   protected:
@@ -29,11 +23,17 @@ class StaticExchange : public testing::Test {
         return b->see(square);
     }
 
+    // The values of the colour's attackers that the exchange counts,
+    // cheapest first.
     std::vector<int> collect(const char* fen, int square, int colour) {
         b->set_position(fen);
-        attackers a;
-        a.count = b->collect_attackers(square, a.list, colour);
-        return a.values();
+        int found[KING + 1];
+        const int total = b->count_attackers(square, colour, found);
+        std::vector<int> values;
+        for (int type = EMPTY; type <= KING; type++)
+            values.insert(values.end(), found[type], VALUE[type]);
+        EXPECT_EQ(int(values.size()), total) << fen;
+        return values;
     }
 };
 
@@ -75,8 +75,8 @@ TEST_F(StaticExchange, PawnsAndKnightsBySide) {
         << "a Black pawn below the square does not bear on it";
 }
 
-// Eight ray attackers, eight knights and two pawns: the longest list.
-TEST_F(StaticExchange, EighteenAttackersFitTheList) {
+// Eight ray attackers, eight knights and two pawns: the most there can be.
+TEST_F(StaticExchange, EighteenAttackersAreCounted) {
     const char* crowded = "7k/1QN1NQ2/1N1K1N2/Q6R/1NP1PN2/1BN1NB2/8/3R4 b - - 0 1";
     std::vector<int> expected = {100, 100};
     expected.insert(expected.end(), 10, 300);

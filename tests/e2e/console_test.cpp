@@ -139,6 +139,19 @@ TEST(Console, DialectSwitches) {
     EXPECT_EQ(console({"xboard", "quit"}), (lines{NO_BOOK, "hash table size = 16 Mb"}));
 }
 
+// A Black pawn on rank 8 leaves its file's rearmost-row field at 0, the
+// mark of a file without pawns, so the pawn terms depend on the order of the
+// piece table's slots: perft's makes and unmakes change that order here.
+TEST(Console, EvalWithABlackPawnOnRank8FollowsTheSlots) {
+    lines out = console(
+        {"nopost", "sb p2p1K1B/8/5B2/1k6/3p4/3p4/5RQN/8 w - - 0 1", "eval", "perft 3", "eval"});
+    ASSERT_EQ(out.size(), 7u);
+    EXPECT_EQ(out[0], "1990");
+    EXPECT_EQ(lines(out.begin() + 1, out.begin() + 5),
+              (lines{"perft(1): 40", "perft(2): 362", "perft(3): 14874", ""}));
+    EXPECT_EQ(out[6], "1973");
+}
+
 TEST(Console, EvalAndSee) {
     EXPECT_EQ(console({"eval"}), lines{"0"});
     // A White knight on d5 attacked by a pawn and a rook, defended by a pawn.

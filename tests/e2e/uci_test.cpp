@@ -102,6 +102,20 @@ TEST(Uci, InfoLinesAndBestmoveForm) {
         << out[2];
 }
 
+// The search's leaves see the pawn terms in the order of the piece table's
+// slots when a Black pawn stands on rank 8 (see the console's eval case).
+TEST(Uci, SearchWithABlackPawnOnRank8FollowsTheSlots) {
+    uci_engine e;
+    e.send("position fen 6pp/7R/8/6p1/8/8/8/k6K b - - 0 1 moves g8h7");
+    lines out = go(e, "go depth 5");
+    ASSERT_GE(out.size(), 2u);
+    const std::string& depth4 = out[out.size() - 2];
+    ASSERT_TRUE(starts_with(depth4, "info depth 4 seldepth 4 time ")) << depth4;
+    EXPECT_EQ(depth4.substr(depth4.find(" nodes ")),
+              " nodes 149 score cp -375 pv h1g2 h7h5 g2f3 h5h4 ");
+    EXPECT_EQ(out.back(), "bestmove h1g2 ponder h7h5");
+}
+
 TEST(Uci, PromotionsInInfoAndBestmove) {
     uci_engine e;
     e.send("position fen 8/4P1k1/8/8/8/8/8/4K3 w - - 0 1");

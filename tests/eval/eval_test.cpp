@@ -9,6 +9,7 @@
 #include "eval/terms.h"
 #include "eval/tropism.h"
 #include "movegen/mlist.h"
+#include "movegen/perft.h"
 #include "support/test_data.h"
 
 namespace {
@@ -143,6 +144,51 @@ TEST_F(Evaluate, OpeningTermsOfAnOpenAndAHalfOpenFile) {
     // 476. Endgame: rook 500, mobility +2, king safety from -32 to
     // -2750 * 31 / 3250 = -26: +6, so 508. Blend: 476 + 32 * 7.5 / 87 = 478.76.
     EXPECT_EQ(score("1nbqkbnr/1ppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w Kk - 0 1"), 478);
+}
+
+// Wherever a result depends on the order in which the pieces of one type are
+// met, the engine meets them in the order of their piece table slots, and a
+// piece that make or unmake puts back takes the first vacant slot of its
+// row. So the same position can be searched differently after different
+// move histories; the order is kept because games and test results were
+// played with it. The three places where it shows:
+TEST_F(Evaluate, SlotOrderLeftByMakeAndUnmakeDecidesResults) {
+    auto at = [](const char* name) { return (name[0] - 'a') + 8 * (8 - (name[1] - '0')); };
+    auto play = [&](const char* from, const char* to, int flags) {
+        return b->make_move(move{uint8_t(at(from)), uint8_t(at(to)), 0, uint8_t(flags)});
+    };
+    // 1. A capture refused because the capturing rook is pinned is still
+    // made and taken back: the Black knight taken returns to the slot its
+    // captured fellow left, so its moves are generated first.
+    b->set_position("4r2k/1n6/3N2n1/8/8/8/n3R3/4K3 w - - 0 1");
+    ASSERT_TRUE(play("d6", "b7", FLAG_CAPTURE));
+    ASSERT_TRUE(play("h8", "h7", 0));
+    ASSERT_FALSE(play("e2", "a2", FLAG_CAPTURE));
+    ASSERT_TRUE(play("e1", "f1", 0));
+    ml->first[0] = 0;
+    ml->generate_moves(*b, 0);
+    EXPECT_EQ(ml->moves[0].from, at("a2"));
+
+    // 2. A rook behind a passed pawn looks at the first pawn of the file in
+    // slot order. Both e-pawns taken and given back swap their slots, and
+    // the rook on e4 is behind e5 but not behind e3.
+    b->set_position("6k1/3n4/8/4P3/4R3/4P3/8/2b3K1 b - - 0 1");
+    const int first_e5 = e.evaluate(*b, -FULL, FULL);
+    ASSERT_TRUE(play("d7", "e5", FLAG_CAPTURE));
+    ASSERT_TRUE(play("g1", "h2", 0));
+    ASSERT_TRUE(play("c1", "e3", FLAG_CAPTURE));
+    for (int i = 0; i < 3; i++) b->unmake_move();
+    EXPECT_EQ(first_e5, -98);
+    EXPECT_EQ(e.evaluate(*b, -FULL, FULL), -90);
+
+    // 3. A Black pawn on rank 8 leaves 0 in its file's rearmost-row field,
+    // the mark of a file without pawns, so the pawn summary depends on the
+    // order of the file's pawns; perft's makes and unmakes change it here.
+    b->set_position("p2p1K1B/8/5B2/1k6/3p4/3p4/5RQN/8 w - - 0 1");
+    EXPECT_EQ(e.evaluate(*b, -FULL, FULL), 1990);
+    ml->first[0] = 0;
+    perft_walk(*ml, *b, 3, 0);
+    EXPECT_EQ(e.evaluate(*b, -FULL, FULL), 1973);
 }
 
 // The start position's material and pawns score 0, so a window at 1000

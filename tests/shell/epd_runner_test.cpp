@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,10 +34,10 @@ read_result read(const std::string& line, epd_mode& mode) {
     size_t at = 0;
     std::string position;
     next_field(line, at, position, POSITION_BLANKS);
-    board b;
-    b.set_position(position.c_str());
+    auto b = std::make_unique<board>();
+    b->set_position(position.c_str());
     testing::internal::CaptureStdout();
-    epd_record r = read_operations(b, line, at, mode);
+    epd_record r = read_operations(*b, line, at, mode);
     return {r, testing::internal::GetCapturedStdout()};
 }
 
