@@ -124,27 +124,32 @@ void eval_pawns(const board& b, eval_state& st) {
         for_each_piece(b, colour, PAWN, [&](int s) { score_pawn(st, colour, s); });
 }
 
+namespace {
+
+// The pawn terms of the board's pawns, worked out afresh into the entry.
+void fill_pawn_entry(const board& b, const uint64_t (&pawns)[2], pawn_entry& e) {
+    eval_state fresh{};
+    eval_pawn_files(b, fresh);
+    eval_pawns(b, fresh);
+    e.open = fresh.open;
+    e.end = fresh.end;
+    for (int colour : {WHITE, BLACK}) {
+        e.pawns[colour] = pawns[colour];
+        e.pawn_rows[colour] = fresh.pawn_rows[colour];
+        e.pawn_files[colour] = fresh.pawn_files[colour];
+        e.passed_files[colour] = fresh.passed_files[colour];
+    }
+}
+
+} // namespace
+
 void eval_pawn_structure(const board& b, eval_state& st) {
-    if (b.piece_bits[BLACK][PAWN] & RANK_8) {
-        eval_pawn_files(b, st);
-        eval_pawns(b, st);
-        return;
-    }
     const uint64_t pawns[2] = {b.piece_bits[BLACK][PAWN], b.piece_bits[WHITE][PAWN]};
-    pawn_entry& e = pawn_slot(pawns[WHITE], pawns[BLACK]);
-    if (e.pawns[WHITE] != pawns[WHITE] || e.pawns[BLACK] != pawns[BLACK]) {
-        eval_state fresh{};
-        eval_pawn_files(b, fresh);
-        eval_pawns(b, fresh);
-        e.open = fresh.open;
-        e.end = fresh.end;
-        for (int colour : {WHITE, BLACK}) {
-            e.pawns[colour] = pawns[colour];
-            e.pawn_rows[colour] = fresh.pawn_rows[colour];
-            e.pawn_files[colour] = fresh.pawn_files[colour];
-            e.passed_files[colour] = fresh.passed_files[colour];
-        }
-    }
+    const bool cacheable = !(pawns[BLACK] & RANK_8);
+    pawn_entry uncached;
+    pawn_entry& e = cacheable ? pawn_slot(pawns[WHITE], pawns[BLACK]) : uncached;
+    if (!cacheable || e.pawns[WHITE] != pawns[WHITE] || e.pawns[BLACK] != pawns[BLACK])
+        fill_pawn_entry(b, pawns, e);
     st.open += e.open;
     st.end += e.end;
     for (int colour : {WHITE, BLACK}) {
