@@ -1,5 +1,5 @@
 // The entry points a bitbase library exports, with the meaning given in
-// interface.h. The library is built with hidden symbols: these two are the
+// the engine's shell/egbb_interface.h. The library is built with hidden symbols: these two are the
 // only names it shows.
 #pragma once
 

@@ -4,8 +4,8 @@
 #include <gtb-probe.h>
 
 #include "egbb/exports.h"
-#include "egbb/interface.h"
 #include "egbb/tables.h"
+#include "shell/egbb_interface.h"
 
 // A win scores WIN_SCORE less the plies to mate, so the quickest win scores
 // highest and every bitbase score stays below the search's mate range.

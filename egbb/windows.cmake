@@ -16,7 +16,7 @@ endif()
 add_library(egbbdll MODULE tables.cpp table_check.cpp probe.cpp platform_windows.cpp egbbdll.def)
 set_target_properties(egbbdll PROPERTIES PREFIX "" OUTPUT_NAME ${KORVEL_EGBB_LIBRARY_NAME}
                       SUFFIX ".dll" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/egbb)
-target_include_directories(egbbdll PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(egbbdll PRIVATE ${KORVEL_EGBB_INCLUDES})
 target_link_libraries(egbbdll PRIVATE gaviotatb)
 add_dependencies(korvel egbbdll)
 

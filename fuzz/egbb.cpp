@@ -14,8 +14,8 @@
 #include <system_error>
 
 #include "egbb/exports.h"
-#include "egbb/interface.h"
 #include "fuzz_support.h"
+#include "shell/egbb_interface.h"
 
 constexpr const char* TABLE_FOLDER = "tables/";
 constexpr int CACHE_BYTES = 1 << 20;

@@ -8,30 +8,11 @@
 #include "board/board.h"
 #include "fuzz_support.h"
 #include "movegen/mlist.h"
+#include "support/board_snapshot.h"
 
 constexpr int WALK_PLIES = 2;
 
 namespace {
-
-// Everything a make and its unmake must leave as it was.
-struct snapshot {
-    uint64_t key;
-    int side_to_move, castle_rights, ep_square, fifty_count, history_count;
-    square_node squares[64];
-
-    explicit snapshot(const board& from)
-        : key(from.key), side_to_move(from.side_to_move), castle_rights(from.castle_rights),
-          ep_square(from.ep_square), fifty_count(from.fifty_count),
-          history_count(from.history_count) {
-        memcpy(squares, from.squares, sizeof squares);
-    }
-    bool same(const board& now) const {
-        return key == now.key && side_to_move == now.side_to_move &&
-               castle_rights == now.castle_rights && ep_square == now.ep_square &&
-               fifty_count == now.fifty_count && history_count == now.history_count &&
-               memcmp(squares, now.squares, sizeof squares) == 0;
-    }
-};
 
 bool reaches_last_rank_unpromoted(move m, int mover) {
     const int last_rank = mover == WHITE ? 8 : 1;
@@ -44,7 +25,7 @@ void walk(int ply, int plies_left) {
         const snapshot before(*target_board);
         const int mover = target_board->side_to_move;
         if (!target_board->make_move(target_lists->moves[i])) {
-            FUZZ_CHECK(before.same(*target_board));
+            FUZZ_CHECK(snapshot(*target_board) == before);
             continue;
         }
         FUZZ_CHECK(target_board->board_ok());
@@ -55,7 +36,7 @@ void walk(int ply, int plies_left) {
         if (plies_left > 1) walk(ply + 1, plies_left - 1);
         target_board->unmake_move();
         FUZZ_CHECK(target_board->board_ok());
-        FUZZ_CHECK(before.same(*target_board));
+        FUZZ_CHECK(snapshot(*target_board) == before);
     }
 }
 

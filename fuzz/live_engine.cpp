@@ -11,7 +11,7 @@
 #include "search/search.h"
 #include "shell/command_loop.h"
 #include "shell/config.h"
-#include "shell/console.h"
+#include "shell/shared_commands.h"
 #include "shell/startup.h"
 #include "shell/xboard.h"
 

@@ -9,8 +9,8 @@
 
 #include "board/key_table.h"
 #include "eval/tropism.h"
+#include "movegen/clock.h"
 #include "search/search.h"
-#include "search/time_control.h"
 #include "search/tt.h"
 
 namespace {

@@ -9,7 +9,6 @@
 // By side to move: the rank of the square an en passant capture lands on.
 constexpr int EP_RANK[2] = {3, 6};
 
-constexpr char WHITE_LETTERS[] = " PNBRQK";
 constexpr char BLACK_LETTERS[] = " pnbrqk";
 
 const char* const square_names[64] = {
@@ -28,12 +27,12 @@ int step_target(int square, int file_step, int row_step) {
     return row * 8 + file;
 }
 
-int piece_of_letter(char c, int* colour) {
-    const char* w = strchr(WHITE_LETTERS + 1, c);
+int piece_of_fen_letter(char c, int* colour) {
+    const char* w = strchr(PIECE_LETTERS + 1, c);
     const char* b = strchr(BLACK_LETTERS + 1, c);
     if (c != '\0' && w) {
         *colour = WHITE;
-        return int(w - WHITE_LETTERS);
+        return int(w - PIECE_LETTERS);
     }
     if (c != '\0' && b) {
         *colour = BLACK;
@@ -50,7 +49,7 @@ template <class Place> const char* scan_placement(const char* fen, int* end_squa
     const char* p = fen;
     for (; *p; p++) {
         int colour = WHITE;
-        const int type = piece_of_letter(*p, &colour);
+        const int type = piece_of_fen_letter(*p, &colour);
         if (*p == '/') continue;
         if (*p >= '1' && *p <= '8') {
             square += *p - '0';
@@ -180,7 +179,7 @@ void board::print() const {
         if (node.piece == EMPTY)
             printf(" . ");
         else
-            printf(" %c ", (node.colour == WHITE ? WHITE_LETTERS : BLACK_LETTERS)[node.piece]);
+            printf(" %c ", (node.colour == WHITE ? PIECE_LETTERS : BLACK_LETTERS)[node.piece]);
         if (s % 8 == 7) printf("\n");
     }
     printf("\n");

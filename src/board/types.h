@@ -71,3 +71,7 @@ inline int file_of(int sq) {
 }
 
 extern const char* const square_names[64];
+
+// The letter of each piece type as White's pieces and SAN write it; EMPTY is
+// a blank.
+constexpr char PIECE_LETTERS[] = " PNBRQK";

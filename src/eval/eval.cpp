@@ -55,7 +55,7 @@ void eval_material(const board& b, eval_state& st) {
     st.end += PAWN_END * pawns + st.material_end[WHITE] - st.material_end[BLACK];
 }
 
-bool holds(const board& b, int square, int colour, int type) {
+bool piece_on(const board& b, int square, int colour, int type) {
     return b.squares[square].piece == type && b.squares[square].colour == colour;
 }
 
@@ -86,8 +86,8 @@ void eval_bishop_patterns(const board& b, eval_state& st) {
         const int bishops = b.piece_count(BISHOP, colour), sign = colour_sign(colour);
         if (bishops == 0) continue;
         const int flip = colour == WHITE ? 0 : 56;
-        auto bishop_on = [&](int s) { return holds(b, s ^ flip, colour, BISHOP); };
-        auto pawn_on = [&](int s) { return holds(b, s ^ flip, colour, PAWN); };
+        auto bishop_on = [&](int s) { return piece_on(b, s ^ flip, colour, BISHOP); };
+        auto pawn_on = [&](int s) { return piece_on(b, s ^ flip, colour, PAWN); };
         if (bishop_on(C1) && pawn_on(B2) && pawn_on(D2)) st.open -= sign * BISHOP_HEMMED;
         if (bishop_on(F1) && pawn_on(E2) && pawn_on(G2)) st.open -= sign * BISHOP_HEMMED;
         if (bishop_on(D3) && pawn_on(D2)) st.open -= sign * BISHOP_BLOCKS_PAWN;

@@ -1,19 +1,14 @@
 #include "movegen/perft.h"
 
-#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 
 #include "board/make_move.h"
+#include "movegen/clock.h"
 
 int64_t perft_counts[PERFT_MAX_DEPTH];
 
 namespace {
-
-int64_t wall_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The walk for side C to move, with the make and unmake inline.
 // Every move of the last ply is made as well: the make is the legality test.
@@ -47,8 +42,8 @@ void perft(int depth, mlist& ml, board& b) {
     for (int64_t& c : perft_counts) c = 0;
     ml.first[0] = 0;
     ml.top = 0;
-    int64_t start = wall_ms();
+    const double start = now_ms();
     perft_walk(ml, b, depth, 0);
     for (int i = 0; i < depth; i++) printf("perft(%d): %" PRId64 "\n", i + 1, perft_counts[i]);
-    printf("\n%d ms\n", int(wall_ms() - start));
+    printf("\n%d ms\n", int(now_ms() - start));
 }

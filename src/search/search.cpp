@@ -6,8 +6,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "movegen/clock.h"
 #include "search/move_order.h"
-#include "search/time_control.h"
 #include "search/tt.h"
 
 constexpr double UNLIMITED_MS = 9999999.0;
@@ -54,11 +54,17 @@ void search::reset_search() {
     think_state = 1;
 }
 
-namespace {
-
-constexpr char PROMOTION_LETTERS[] = " PNBRQK";
-
-} // namespace
+// Principal-variation search of one move: the first legal move with the full
+// window, every later one with a null window first and again with the full
+// window only when it lands inside.
+int search::search_move(int alpha, int beta, int depth, int ply, bool gives_check, bool first,
+                        pv_line& child) {
+    if (first) return -search_node(-beta, -alpha, depth, ply, gives_check, 0, child);
+    const int v = -search_node(-alpha - 1, -alpha, depth, ply, gives_check, 1, child);
+    if (v > alpha && v < beta)
+        return -search_node(-beta, -alpha, depth, ply, gives_check, 0, child);
+    return v;
+}
 
 int search::search_root(int alpha, int beta, int depth, bool root_in_check) {
     pv_line child;
@@ -78,13 +84,7 @@ int search::search_root(int alpha, int beta, int depth, bool root_in_check) {
         if (e == 0 && pawn_reached_seventh(*b_, m)) e = 1;
         const int d = depth + (e > 0 ? 1 : 0) - 1;
 
-        int v;
-        if (legal == 1) {
-            v = -search_node(-beta, -alpha, d, 1, gives_check, 0, child);
-        } else {
-            v = -search_node(-alpha - 1, -alpha, d, 1, gives_check, 1, child);
-            if (v > alpha && v < beta) v = -search_node(-beta, -alpha, d, 1, gives_check, 0, child);
-        }
+        const int v = search_move(alpha, beta, d, 1, gives_check, legal == 1, child);
         b_->unmake_move();
         if (abort_search) return 0;
 
@@ -108,7 +108,29 @@ int search::think() {
         tt_clear();
     else
         tt_next_age();
+    set_limits();
 
+    poll_count = 0;
+    const bool root_in_check = b_->in_check();
+    single_reply = false;
+    ml_->first[0] = 0;
+    ml_->generate_moves(*b_, 0);
+    if (play_book_move()) return 0;
+
+    if (score_root_moves() == 1) single_reply = true;
+    ml_->sort_root_moves();
+    abort_search = 0;
+    search_start_ms = now_ms();
+    deepen(root_in_check);
+    // Stopped inside the first iteration's first move (a crowded position
+    // and a clock near zero): the engine must still play a legal move.
+    if (best_move == no_move && abort_search) play_first_legal_move();
+    final_move = best_move;
+    return best_score;
+}
+
+// The time budget and the depth limit of the search mode.
+void search::set_limits() {
     switch (search_mode) {
     case MODE_FIXED_TIME:
         time_budget = time_value;
@@ -132,34 +154,30 @@ int search::think() {
     }
     // An analysis runs until it is told to stop, whatever depth was asked.
     if (depth_cap > 0 && search_mode != MODE_INFINITE) max_depth = std::min(max_depth, depth_cap);
+}
 
-    poll_count = 0;
-    int alpha = -MATE, beta = MATE;
-    const bool root_in_check = b_->in_check();
-    single_reply = false;
-    ml_->first[0] = 0;
-    ml_->generate_moves(*b_, 0);
-
-    // An infinite or pondering search must not answer before it is told to
-    // stop, so it never plays from the book.
+// An infinite or pondering search must not answer before it is told to
+// stop, so it never plays from the book. True when the book gave the move.
+bool search::play_book_move() {
     move book = no_move;
-    if (search_mode != MODE_INFINITE && book_misses < MAX_BOOK_MISSES && seams.book_pick &&
-        seams.book_pick(&book)) {
-        best_move = book;
-        ponder_move = no_move;
-        best_score = best_depth = 0;
-        pv[0] = book;
-        return 0;
-    }
+    if (search_mode == MODE_INFINITE || book_misses >= MAX_BOOK_MISSES || !seams.book_pick ||
+        !seams.book_pick(&book))
+        return false;
+    best_move = book;
+    ponder_move = no_move;
+    best_score = best_depth = 0;
+    pv[0] = book;
+    return true;
+}
 
-    if (score_root_moves() == 1) single_reply = true;
-    ml_->sort_root_moves();
-    abort_search = 0;
-    search_start_ms = now_ms();
-
+// Iterative deepening with an aspiration window around the last score: a
+// fail low searches the same depth again with the window opened below, a
+// fail high keeps the move one depth shallower and opens the window above.
+void search::deepen(bool root_in_check) {
     // A limit of N plies runs the iterations below N, but always the first:
     // "go depth 1" or "go mate 1" must still give a move.
     const int depth_limit = std::max(max_depth, 2);
+    int alpha = -MATE, beta = MATE;
     int widen = 0;
     for (int d = 1; d < depth_limit;) {
         iteration_depth = d;
@@ -188,21 +206,23 @@ int search::think() {
             pv[0] = best_move;
             break;
         }
-        best_move = pv[0];
-        ponder_move = pv[1];
-        best_score = v;
-        best_depth = recorded;
-        if ((seams.uci_dialect && seams.uci_dialect()) || show_thinking)
-            print_thinking(v, recorded, nodes);
+        record_iteration(v, recorded);
     }
-    // Stopped inside the first iteration's first move (a crowded position
-    // and a clock near zero): the engine must still play a legal move.
-    if (best_move == no_move && abort_search) {
-        best_move = pv[0] = first_legal_root_move();
-        pv[1] = ponder_move = no_move;
-    }
-    final_move = best_move;
-    return best_score;
+}
+
+// The iteration's line becomes the answer, and is shown.
+void search::record_iteration(int score, int depth) {
+    best_move = pv[0];
+    ponder_move = pv[1];
+    best_score = score;
+    best_depth = depth;
+    if ((seams.uci_dialect && seams.uci_dialect()) || show_thinking)
+        print_thinking(score, depth, nodes);
+}
+
+void search::play_first_legal_move() {
+    best_move = pv[0] = first_legal_root_move();
+    pv[1] = ponder_move = no_move;
 }
 
 move search::first_legal_root_move() {
@@ -227,7 +247,7 @@ void search::print_thinking(int score, int depth, int64_t nodes_done) const {
         const move m = pv[i];
         const char* from = square_names[m.from];
         const char* to = square_names[m.to];
-        const char letter = PROMOTION_LETTERS[m.promote];
+        const char letter = PIECE_LETTERS[m.promote];
         // UCI GUIs read the line as moves, so a promotion is written as one (e7e8q).
         if (uci) {
             printf("%s%s", from, to);

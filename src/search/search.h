@@ -83,8 +83,17 @@ class search {
     void reset_search();
     // Chooses a move for the attached position; returns its score.
     int think();
+    // The steps of think(), in order.
+    void set_limits();
+    bool play_book_move();
+    void deepen(bool root_in_check);
+    void record_iteration(int score, int depth);
+    void play_first_legal_move();
+
     int search_root(int alpha, int beta, int depth, bool root_in_check);
     move first_legal_root_move();
+    int search_move(int alpha, int beta, int depth, int ply, bool gives_check, bool first,
+                    pv_line& child);
     int search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,
                     pv_line& line_out);
     int quiesce(int alpha, int beta, int ply);

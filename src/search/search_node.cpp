@@ -206,14 +206,8 @@ int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, 
         const int new_depth = depth + ext;
         prev_depth = new_depth;
 
-        int v;
-        if (legal == 1) {
-            v = -search_node(-beta, -alpha, new_depth - 1, ply + 1, gives_check, 0, child);
-        } else {
-            v = -search_node(-alpha - 1, -alpha, new_depth - 1, ply + 1, gives_check, 1, child);
-            if (v > alpha && v < beta)
-                v = -search_node(-beta, -alpha, new_depth - 1, ply + 1, gives_check, 0, child);
-        }
+        const int v =
+            search_move(alpha, beta, new_depth - 1, ply + 1, gives_check, legal == 1, child);
         b_->unmake_move();
         if (abort_search) return 0;
 

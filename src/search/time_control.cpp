@@ -1,9 +1,7 @@
 // How long a search may run, and the poll that stops it.
-#include "search/time_control.h"
-
 #include <algorithm>
-#include <chrono>
 
+#include "movegen/clock.h"
 #include "search/search.h"
 
 constexpr double LEVEL_SAFETY = 0.95; // share of the clock a level budget may plan with
@@ -16,11 +14,6 @@ constexpr double OVERRUN_FACTOR = 2;
 // must still travel to the GUI, and the next moves need time too.
 constexpr double CLOCK_MARGIN_MS = 50;
 constexpr double CLOCK_SHARE_LIMIT = 0.5;
-
-double now_ms() {
-    using namespace std::chrono;
-    return double(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 namespace {
 

@@ -28,11 +28,11 @@ int stored_depth(uint16_t info) {
     return info >> 8;
 }
 
-tt_entry* slot_of(uint64_t key) {
+tt_entry* entry_for(uint64_t key) {
     return entries ? &entries[uint32_t(key) & mask] : nullptr;
 }
 
-bool holds(const tt_entry& e, uint64_t key) {
+bool entry_matches(const tt_entry& e, uint64_t key) {
     return e.key_low == uint32_t(key) && e.key_high == uint32_t(key >> 32);
 }
 
@@ -100,7 +100,7 @@ void tt_next_age() {
 }
 
 void tt_store(int ply, int score, int depth, uint64_t key, int bound, move best) {
-    tt_entry* e = slot_of(key);
+    tt_entry* e = entry_for(key);
     if (!e) return;
     if (depth < 0) depth = 0;
     if (depth > MAX_DEPTH_STORED) depth = MAX_DEPTH_STORED;
@@ -114,15 +114,15 @@ void tt_store(int ply, int score, int depth, uint64_t key, int bound, move best)
         e->score = int16_t(to_stored(score, ply));
         e->info = info;
         e->best = best;
-    } else if (holds(*e, key) && e->best == no_move) {
+    } else if (entry_matches(*e, key) && e->best == no_move) {
         e->best = best;
     }
 }
 
 tt_result tt_probe(uint64_t key, int depth, int ply) {
     tt_result r = {false, 0, 0, no_move};
-    const tt_entry* e = slot_of(key);
-    if (!e || !holds(*e, key)) return r;
+    const tt_entry* e = entry_for(key);
+    if (!e || !entry_matches(*e, key)) return r;
     r.best = e->best;
     if (stored_depth(e->info) < depth) return r;
     r.hit = true;
@@ -132,8 +132,8 @@ tt_result tt_probe(uint64_t key, int depth, int ply) {
 }
 
 move tt_move(uint64_t key) {
-    const tt_entry* e = slot_of(key);
-    return e && holds(*e, key) ? e->best : no_move;
+    const tt_entry* e = entry_for(key);
+    return e && entry_matches(*e, key) ? e->best : no_move;
 }
 
 size_t tt_count() {

@@ -29,22 +29,21 @@
 #include <cstring>
 
 #include "chess.h"
-#include "egbb/interface.h"
 #include "movegen/perft.h"
-#include "search/tt.h"
 #include "shell/command_loop.h"
 #include "shell/command_table.h"
 #include "shell/config.h"
 #include "shell/create_book.h"
 #include "shell/egbb.h"
+#include "shell/egbb_interface.h"
 #include "shell/epd_runner.h"
 #include "shell/move_text.h"
+#include "shell/shared_commands.h"
 #include "shell/startup.h"
 #include "shell/uci.h"
 #include "shell/xboard.h"
 
 constexpr int CONSOLE_PERFT_LIMIT = 7;
-constexpr double MS_PER_SECOND = 1000.0;
 
 namespace {
 
@@ -68,13 +67,6 @@ constexpr const char* HELP_LINES[] = {
 
 void run_help(const char*) {
     for (const char* l : HELP_LINES) printf("%s\n", l);
-}
-
-void run_post(const char*) {
-    show_board = engine.srch.show_thinking = 1;
-}
-void run_nopost(const char*) {
-    show_board = engine.srch.show_thinking = 0;
 }
 
 // The table is set up first, but the book is left closed: it may be the
@@ -121,11 +113,6 @@ void run_see(const char* line) {
 void run_perft(const char* line) {
     int depth = number_from(line, 6);
     if (depth < CONSOLE_PERFT_LIMIT) perft(depth, engine.lists, engine.pos);
-}
-
-void run_st(const char* line) {
-    engine.srch.time_value = number_from(line, 3) * MS_PER_SECOND;
-    engine.srch.search_mode = MODE_FIXED_TIME;
 }
 
 // A suite that cannot be read leaves everything as it was, the book included.
@@ -201,47 +188,6 @@ const command COMMANDS[] = {
 
 } // namespace
 
-const char* text_from(const char* line, int at) {
-    return int(strlen(line)) >= at ? line + at : "";
-}
-
-int number_from(const char* line, int at) {
-    return atoi(text_from(line, at));
-}
-
 void console_command(const char* line) {
     if (const command* c = find_command(COMMANDS, line)) c->run(line);
-}
-
-void new_game() {
-    engine.pos.set_position(START_FEN);
-    engine.pos.history_count = 0;
-    tt_clear();
-    engine.srch.reset_search();
-    engine.srch.book_misses = 0;
-}
-
-bool engine_move() {
-    engine.srch.reset_search();
-    engine.srch.think();
-    // With no legal move there is nothing to play.
-    if (engine.srch.best_move == no_move) return false;
-    return engine.pos.make_move(engine.srch.best_move);
-}
-
-void analyze() {
-    engine.srch.reset_search();
-    tt_clear();
-    engine.srch.search_mode = MODE_INFINITE;
-    engine.srch.think();
-}
-
-void show_position() {
-    if (show_board) engine.pos.print();
-}
-
-const char* set_position_checked(const char* fen) {
-    const char* problem = position_problem(fen);
-    if (!problem) engine.pos.set_position(fen);
-    return problem;
 }

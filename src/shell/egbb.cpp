@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "egbb/interface.h"
 #include "shell/config.h"
+#include "shell/egbb_interface.h"
 #include "shell/platform.h"
 
 constexpr int LIBRARY_PATH_BYTES = 260;

@@ -6,9 +6,9 @@
 
 #include "chess.h"
 #include "search/tt.h"
-#include "shell/console.h"
 #include "shell/move_text.h"
 #include "shell/platform.h"
+#include "shell/shared_commands.h"
 
 // Lines read from one suite file; the rest of a longer file is left unread
 // and the printed count says how many were taken.

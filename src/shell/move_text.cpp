@@ -8,8 +8,6 @@ namespace {
 // Castling words are compared on a copy of at most this many characters.
 constexpr int CASTLING_COPY_MAX = 9;
 
-constexpr char PIECE_LETTERS[] = " PNBRQK"; // by piece type
-
 bool is_lower(char c) {
     return c >= 'a' && c <= 'z';
 }
@@ -26,7 +24,8 @@ bool is_blank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// One SAN word; reads past its end give '\0', so short words are safe.
+// One SAN word; reads past its end give '\0', so short words are safe. Its
+// text ends at a blank or NUL, so a square read from inside it stops there.
 struct word {
     const char* text;
     int length;
@@ -38,11 +37,6 @@ int word_length(const char* text) {
     int n = 0;
     while (text[n] != '\0' && !is_blank(text[n])) n++;
     return n;
-}
-
-int square_at(char file, char rank) {
-    if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return NO_SQUARE;
-    return (file - 'a') + 8 * (8 - (rank - '0'));
 }
 
 // Only the piece letters: a word starting 'P' names no type.
@@ -76,7 +70,7 @@ struct san_parts {
 // ("=Q" or "Q"); anything after that (check marks, comments) is ignored.
 void read_destination(const word& w, int i, san_parts& p) {
     if (w.at(i) == 'x' || w.at(i) == '-') i++;
-    p.to = square_at(w.at(i), w.at(i + 1));
+    p.to = square_from_text(w.text + i);
     i += 2;
     if (w.at(i) == '=') i++;
     p.promote = promotion_of_letter(w.at(i));
@@ -94,7 +88,7 @@ san_parts read_piece_word(const word& w) {
     const char c1 = w.at(1), c2 = w.at(2);
     if (is_letter(c1) && is_digit(c2) && has_link_from(w, 3)) {
         p.long_form = true;
-        p.from = square_at(c1, c2);
+        p.from = square_from_text(w.text + 1);
         read_destination(w, 3, p);
     } else if (is_letter(c1) && is_digit(c2) && is_letter(w.at(3)) && is_digit(w.at(4))) {
         // Both file and rank given (Qh4e1): the first square only narrows the candidates.
@@ -126,7 +120,7 @@ san_parts read_pawn_word(const word& w) {
         read_destination(w, 1, p);
     } else if (is_digit(c1) && (w.at(2) == 'x' || w.at(2) == '-')) {
         p.long_form = true;
-        p.from = square_at(w.at(0), c1);
+        p.from = square_from_text(w.text);
         read_destination(w, 2, p);
     } else {
         read_destination(w, 0, p);
@@ -284,9 +278,11 @@ move_text move_to_text(move m) {
     return t;
 }
 
+// The rank is read only after a file letter, so a text of one character
+// ends at its NUL.
 int square_from_text(const char* text) {
-    if (!text || text[0] == '\0') return NO_SQUARE;
-    return square_at(text[0], text[1]);
+    if (!text || text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return NO_SQUARE;
+    return (text[0] - 'a') + 8 * (8 - (text[1] - '0'));
 }
 
 origin_list origins_of(const board& b, int target, int type, int colour) {

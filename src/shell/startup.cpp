@@ -10,9 +10,9 @@
 #include "search/tt.h"
 #include "shell/command_loop.h"
 #include "shell/config.h"
-#include "shell/console.h"
 #include "shell/egbb.h"
 #include "shell/platform.h"
+#include "shell/shared_commands.h"
 #include "shell/xboard.h"
 
 #if defined(__clang__)

@@ -22,11 +22,11 @@
 #include <cstring>
 
 #include "chess.h"
-#include "search/time_control.h"
+#include "movegen/clock.h"
 #include "shell/command_loop.h"
 #include "shell/command_table.h"
-#include "shell/console.h"
 #include "shell/move_text.h"
+#include "shell/shared_commands.h"
 #include "shell/startup.h"
 #include "shell/xboard.h"
 

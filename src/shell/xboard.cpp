@@ -40,8 +40,8 @@
 #include "chess.h"
 #include "shell/command_loop.h"
 #include "shell/command_table.h"
-#include "shell/console.h"
 #include "shell/move_text.h"
+#include "shell/shared_commands.h"
 #include "shell/startup.h"
 
 constexpr double CENTISECONDS_TO_MS = 10.0;
@@ -137,19 +137,8 @@ void run_remove(const char*) {
     refresh_game_side();
 }
 
-void run_post(const char*) {
-    show_board = engine.srch.show_thinking = 1;
-}
-void run_nopost(const char*) {
-    show_board = engine.srch.show_thinking = 0;
-}
 void run_display(const char*) {
     show_position();
-}
-
-void run_st(const char* line) {
-    engine.srch.time_value = number_from(line, 3) * SECONDS_TO_MS;
-    engine.srch.search_mode = MODE_FIXED_TIME;
 }
 
 // Beside a clock or a time per move the depth only bounds the search: a GUI
@@ -240,15 +229,9 @@ const command COMMANDS[] = {
 
 // File letter - 'a' + 8 * (8 - rank digit), whatever the two characters are:
 // the number that tells a malformed square (a message) from a word that is
-// no move at all (none).
-int square_number(const char* text) {
-    return (text[0] - 'a') + 8 * (8 - (text[1] - '0'));
-}
-
-// The square named by a file letter and a rank digit, or -1; only these
-// find a move, so "E2" never stands for another square.
-int square_at(const char* text) {
-    if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return NO_SQUARE;
+// no move at all (none). Only square_from_text finds a move, so "E2" never
+// stands for another square.
+int unchecked_square_number(const char* text) {
     return (text[0] - 'a') + 8 * (8 - (text[1] - '0'));
 }
 
@@ -287,11 +270,12 @@ int parse_and_play_user_move(const char* text) {
     // Characters past the end of a short word read as NUL.
     char word[MOVE_WORD_BYTES] = {};
     memcpy(word, text, std::min(strlen(text), sizeof word - 1));
-    const int from_number = square_number(word), to_number = square_number(word + 2);
+    const int from_number = unchecked_square_number(word);
+    const int to_number = unchecked_square_number(word + 2);
     // Not even the shape of two squares: not taken for a move, so no message.
     if (from_number < 0 || from_number > 63 || to_number < 0) return 0;
-    const int from = square_at(word);
-    const int to = square_at(word + 2);
+    const int from = square_from_text(word);
+    const int to = square_from_text(word + 2);
     const int promote = promotion_of(word[4]);
     move m = no_move;
     engine.lists.generate_moves(engine.pos, 0);

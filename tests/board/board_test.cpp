@@ -9,47 +9,18 @@
 #include "board/board.h"
 #include "board/key_table.h"
 #include "movegen/mlist.h"
+#include "shell/move_text.h"
+#include "support/board_snapshot.h"
 
 namespace {
 
 struct BoardTest : testing::Test {
     std::unique_ptr<board> b = std::make_unique<board>();
 
-    int sq(const char* name) { return (name[0] - 'a') + 8 * (8 - (name[1] - '0')); }
     move mv(const char* from, const char* to, int flags, int promote = 0) {
-        return move{uint8_t(sq(from)), uint8_t(sq(to)), uint8_t(promote), uint8_t(flags)};
+        return move{uint8_t(square_from_text(from)), uint8_t(square_from_text(to)),
+                    uint8_t(promote), uint8_t(flags)};
     }
-};
-
-// Everything make/unmake must give back, slots within a row aside.
-struct snapshot {
-    int8_t pieces[64];
-    uint8_t colours[64];
-    int counts[2][7];
-    int side, rights, ep, fifty, history;
-    int castled[2];
-    uint32_t last_move;
-    uint64_t key;
-
-    explicit snapshot(const board& b) {
-        memset(this, 0, sizeof *this); // padding too, for the byte comparison
-        for (int s = 0; s < 64; s++) {
-            pieces[s] = b.squares[s].piece;
-            colours[s] = b.squares[s].colour;
-        }
-        for (int c : {BLACK, WHITE})
-            for (int t = 0; t < 7; t++) counts[c][t] = b.piece_count(t, c);
-        side = b.side_to_move;
-        rights = b.castle_rights;
-        ep = b.ep_square;
-        fifty = b.fifty_count;
-        history = b.history_count;
-        castled[WHITE] = b.castled[WHITE];
-        castled[BLACK] = b.castled[BLACK];
-        last_move = b.last_move.packed();
-        key = b.key;
-    }
-    bool operator==(const snapshot& o) const { return memcmp(this, &o, sizeof o) == 0; }
 };
 
 // The square sets and slots the board keeps beside its nodes and piece
@@ -119,9 +90,9 @@ TEST_F(BoardTest, FenFieldsAndKeys) {
 
 TEST_F(BoardTest, EnPassantSquareOnlyBehindAPawnJustMoved) {
     b->set_position("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-    EXPECT_EQ(b->ep_square, sq("d6"));
+    EXPECT_EQ(b->ep_square, square_from_text("d6"));
     b->set_position("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1");
-    EXPECT_EQ(b->ep_square, sq("d3"));
+    EXPECT_EQ(b->ep_square, square_from_text("d3"));
     // The wrong side's rank, or the last rank, where the capture would leave
     // an unpromoted pawn on f8.
     b->set_position("4k3/8/8/8/3Pp3/8/8/4K3 w - d3 0 1");
@@ -163,9 +134,9 @@ TEST_F(BoardTest, CornerLinks) {
     EXPECT_EQ(a8.ray[SE]->square, 9);
     EXPECT_EQ(a8.ray[S]->square, 8);
     const square_node& b8 = b->squares[1];
-    EXPECT_EQ(b8.jump[3]->square, sq("d7"));
-    EXPECT_EQ(b8.jump[4]->square, sq("c6"));
-    EXPECT_EQ(b8.jump[6]->square, sq("a6"));
+    EXPECT_EQ(b8.jump[3]->square, square_from_text("d7"));
+    EXPECT_EQ(b8.jump[4]->square, square_from_text("c6"));
+    EXPECT_EQ(b8.jump[6]->square, square_from_text("a6"));
     int jumps = 0;
     for (auto* j : b8.jump) jumps += j != nullptr;
     EXPECT_EQ(jumps, 3);
@@ -173,19 +144,19 @@ TEST_F(BoardTest, CornerLinks) {
 
 TEST_F(BoardTest, AttackTests) {
     b->set_position("8/8/8/8/8/8/8/R7 w - -");
-    EXPECT_TRUE(b->is_attacked(sq("a8"), WHITE));
+    EXPECT_TRUE(b->is_attacked(square_from_text("a8"), WHITE));
     b->set_position("8/8/8/8/p7/8/8/R7 w - -");
-    EXPECT_FALSE(b->is_attacked(sq("a8"), WHITE));
-    EXPECT_TRUE(b->is_attacked(sq("a4"), WHITE)); // the occupant does not matter
+    EXPECT_FALSE(b->is_attacked(square_from_text("a8"), WHITE));
+    EXPECT_TRUE(b->is_attacked(square_from_text("a4"), WHITE)); // the occupant does not matter
     b->set_position("8/8/8/8/4K3/8/8/8 w - -");
-    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
-    EXPECT_FALSE(b->is_attacked(sq("c6"), WHITE));
+    EXPECT_TRUE(b->is_attacked(square_from_text("d5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(square_from_text("c6"), WHITE));
     b->set_position("8/8/8/4p3/4P3/8/8/8 w - -");
-    EXPECT_TRUE(b->is_attacked(sq("d5"), WHITE));
-    EXPECT_TRUE(b->is_attacked(sq("f5"), WHITE));
-    EXPECT_FALSE(b->is_attacked(sq("e5"), WHITE));
-    EXPECT_TRUE(b->is_attacked(sq("d4"), BLACK));
-    EXPECT_TRUE(b->is_attacked(sq("f4"), BLACK));
+    EXPECT_TRUE(b->is_attacked(square_from_text("d5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(square_from_text("f5"), WHITE));
+    EXPECT_FALSE(b->is_attacked(square_from_text("e5"), WHITE));
+    EXPECT_TRUE(b->is_attacked(square_from_text("d4"), BLACK));
+    EXPECT_TRUE(b->is_attacked(square_from_text("f4"), BLACK));
 }
 
 TEST_F(BoardTest, CastlingThroughAttackedSquares) {
@@ -193,7 +164,7 @@ TEST_F(BoardTest, CastlingThroughAttackedSquares) {
     EXPECT_FALSE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
     b->set_position("4k3/8/8/8/8/5b2/8/4K2R w K - 0 1"); // the bishop attacks h1 only
     EXPECT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
-    EXPECT_EQ(b->squares[sq("f1")].piece, ROOK);
+    EXPECT_EQ(b->squares[square_from_text("f1")].piece, ROOK);
     b->set_position("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1"); // b1 attacked: it need only be empty
     EXPECT_TRUE(b->make_move(mv("e1", "c1", FLAG_CASTLE)));
     b->set_position("4k3/8/8/8/8/8/8/RN2K3 w Q - 0 1");
@@ -210,10 +181,12 @@ TEST_F(BoardTest, MakeUnmakeRestoresEverything) {
     } cases[] = {
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "g1", FLAG_CASTLE, 0},
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8", FLAG_CASTLE, 0},
-        {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "b8", 0x0B, KNIGHT},
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", 0x23, 0},
+        {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "b8", FLAG_PROMOTE | FLAG_PAWN | FLAG_CAPTURE,
+         KNIGHT},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", EP_FLAGS, 0},
         {"4k2r/8/8/8/8/8/8/4K2R w Kk - 0 1", "h1", "h8", FLAG_CAPTURE, 0},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4", 0x06, 0},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4",
+         FLAG_DOUBLE | FLAG_PAWN, 0},
     };
     for (const auto& c : cases) {
         b->set_position(c.fen);
@@ -227,7 +200,7 @@ TEST_F(BoardTest, MakeUnmakeRestoresEverything) {
 
 TEST_F(BoardTest, MakeSideEffects) {
     b->set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    ASSERT_TRUE(b->make_move(mv("e2", "e4", 0x06)));
+    ASSERT_TRUE(b->make_move(mv("e2", "e4", FLAG_DOUBLE | FLAG_PAWN)));
     EXPECT_EQ(b->ep_square, 44);
     EXPECT_EQ(b->key, b->key_from_scratch());
     EXPECT_EQ(b->fifty_count, 0);
@@ -251,7 +224,7 @@ TEST_F(BoardTest, FiftyMoveCount) {
     ASSERT_TRUE(b->make_move(mv("e1", "g1", FLAG_CASTLE)));
     ASSERT_TRUE(b->make_move(mv("e8", "d8", 0)));
     EXPECT_EQ(b->fifty_count, 2);
-    ASSERT_TRUE(b->make_move(mv("e2", "e4", 0x06)));
+    ASSERT_TRUE(b->make_move(mv("e2", "e4", FLAG_DOUBLE | FLAG_PAWN)));
     EXPECT_EQ(b->fifty_count, 0);
     ASSERT_TRUE(b->make_move(mv("h8", "h2", 0)));
     ASSERT_TRUE(b->make_move(mv("a1", "a2", 0)));
@@ -277,7 +250,8 @@ TEST_F(BoardTest, RefusedMovesChangeNothing) {
 // its line, up to taking the pinner, and nowhere else.
 TEST_F(BoardTest, PinnedPiecesKeepToTheirLines) {
     b->set_position("4r2k/8/8/b7/5n1q/6N1/3BRP2/bN2K3 w - - 0 1");
-    EXPECT_EQ(b->pinned_pieces(WHITE), square_bit(sq("d2")) | square_bit(sq("e2")));
+    EXPECT_EQ(b->pinned_pieces(WHITE),
+              square_bit(square_from_text("d2")) | square_bit(square_from_text("e2")));
     EXPECT_EQ(b->pinned_pieces(BLACK), 0u);
     const snapshot before(*b);
     const struct {
@@ -314,7 +288,7 @@ TEST_F(BoardTest, StoredMoveValidity) {
     b->set_position("r3k2r/8/8/8/8/8/4P3/R3K2R w KQkq - 0 1");
     EXPECT_TRUE(b->move_is_valid(mv("e1", "g1", FLAG_CASTLE)));
     EXPECT_TRUE(b->move_is_valid(mv("e1", "c1", FLAG_CASTLE)));
-    EXPECT_TRUE(b->move_is_valid(mv("e2", "e4", 0x06)));
+    EXPECT_TRUE(b->move_is_valid(mv("e2", "e4", FLAG_DOUBLE | FLAG_PAWN)));
     EXPECT_TRUE(b->move_is_valid(mv("a1", "a8", FLAG_CAPTURE)));
     EXPECT_FALSE(b->move_is_valid(mv("a1", "a8", 0))); // capture without its flag
     EXPECT_FALSE(b->move_is_valid(mv("a1", "e1", 0))); // onto an own piece
@@ -322,11 +296,12 @@ TEST_F(BoardTest, StoredMoveValidity) {
     b->castled[WHITE] = 1;
     EXPECT_FALSE(b->move_is_valid(mv("e1", "g1", FLAG_CASTLE)));
     b->set_position("4k3/4P3/8/8/8/4p3/4P3/4K3 w - - 0 1");
-    EXPECT_FALSE(b->move_is_valid(mv("e2", "e3", 0x02)));    // blocked
-    EXPECT_FALSE(b->move_is_valid(mv("e7", "e8", 0x0A, 5))); // promotions never
+    EXPECT_FALSE(b->move_is_valid(mv("e2", "e3", FLAG_PAWN))); // blocked
+    EXPECT_FALSE(
+        b->move_is_valid(mv("e7", "e8", FLAG_PROMOTE | FLAG_PAWN, QUEEN))); // promotions never
     EXPECT_FALSE(b->move_is_valid(no_move));
     b->set_position("4k3/8/8/3r4/4P3/8/8/4K3 w - - 0 1");
-    EXPECT_FALSE(b->move_is_valid(mv("e4", "d5", 0x03))); // pawn captures never
+    EXPECT_FALSE(b->move_is_valid(mv("e4", "d5", FLAG_PAWN | FLAG_CAPTURE))); // pawn captures never
 }
 
 TEST_F(BoardTest, MaterialBalance) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "movegen/mlist.h"
+#include "support/board_snapshot.h"
 #include "support/test_data.h"
 
 namespace {
@@ -84,40 +85,6 @@ TEST_F(StaticExchange, EighteenAttackersAreCounted) {
     EXPECT_EQ(collect(crowded, D5, WHITE), expected);
     EXPECT_EQ(see(crowded, D5), 0);
 }
-
-// Every field the light pair touches, with piece rows compared as sets:
-// restoring a piece may give it another slot.
-struct snapshot {
-    std::vector<int> nodes, rows;
-    int side, rights, ep, fifty, history, castled_white, castled_black;
-    uint32_t last;
-    uint64_t key;
-
-    explicit snapshot(const board& b)
-        : side(b.side_to_move), rights(b.castle_rights), ep(b.ep_square), fifty(b.fifty_count),
-          history(b.history_count), castled_white(b.castled[WHITE]),
-          castled_black(b.castled[BLACK]), last(b.last_move.packed()), key(b.key) {
-        for (const square_node& n : b.squares) nodes.push_back(n.piece << 8 | n.colour);
-        for (int colour : {WHITE, BLACK}) {
-            const piece_table& t = b.pieces_of(colour);
-            for (int type = PAWN; type <= KING; type++) {
-                std::vector<int> row(t[type], t[type] + PIECE_SLOTS);
-                std::sort(row.begin(), row.end());
-                rows.push_back(t[COUNT_ROW][type]);
-                rows.insert(rows.end(), row.begin(), row.end());
-            }
-        }
-    }
-
-    bool same_position(const snapshot& o) const {
-        return nodes == o.nodes && rows == o.rows && side == o.side && rights == o.rights &&
-               fifty == o.fifty && history == o.history && last == o.last;
-    }
-    bool operator==(const snapshot& o) const {
-        return same_position(o) && ep == o.ep && castled_white == o.castled_white &&
-               castled_black == o.castled_black && key == o.key;
-    }
-};
 
 class LightMake : public testing::Test {
   protected:

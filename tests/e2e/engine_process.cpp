@@ -1,6 +1,7 @@
 #include "e2e/engine_process.h"
 
 #include "e2e/engine_command.h"
+#include "movegen/clock.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,11 +22,6 @@ namespace {
 
 // How long an engine whose input is closed may take to leave.
 constexpr int EXIT_TIMEOUT_MS = 5000;
-
-long long now_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 void remove_tree(const std::string& dir) {
     std::string cmd = "rm -rf '" + dir + "'";
@@ -115,7 +110,7 @@ void engine_process::close_input() {
 }
 
 bool engine_process::read_line(std::string& line, int timeout_ms) {
-    long long deadline = now_ms() + timeout_ms;
+    double deadline = now_ms() + timeout_ms;
     timed_out_ = false;
     for (;;) {
         size_t nl = pending_.find('\n');
@@ -130,7 +125,7 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
             pending_.clear();
             return true;
         }
-        long long left = deadline - now_ms();
+        double left = deadline - now_ms();
         if (left <= 0) {
             timed_out_ = true;
             return false;
@@ -148,9 +143,9 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
 
 std::vector<std::string> engine_process::read_until(const std::string& prefix, int timeout_ms) {
     std::vector<std::string> lines;
-    long long deadline = now_ms() + timeout_ms;
+    double deadline = now_ms() + timeout_ms;
     std::string line;
-    while (read_line(line, int(std::max(0LL, deadline - now_ms())))) {
+    while (read_line(line, int(std::max(0.0, deadline - now_ms())))) {
         lines.push_back(line);
         if (line.compare(0, prefix.size(), prefix) == 0) return lines;
     }
@@ -164,9 +159,9 @@ std::vector<std::string> engine_process::read_until(const std::string& prefix, i
 
 std::vector<std::string> engine_process::read_to_end(int timeout_ms) {
     std::vector<std::string> lines;
-    long long deadline = now_ms() + timeout_ms;
+    double deadline = now_ms() + timeout_ms;
     std::string line;
-    while (read_line(line, int(std::max(0LL, deadline - now_ms())))) lines.push_back(line);
+    while (read_line(line, int(std::max(0.0, deadline - now_ms())))) lines.push_back(line);
     if (timed_out_)
         ADD_FAILURE() << "the engine had not ended its output after " << timeout_ms << " ms";
     return lines;
@@ -174,7 +169,7 @@ std::vector<std::string> engine_process::read_to_end(int timeout_ms) {
 
 int engine_process::wait_exit(int timeout_ms) {
     if (pid_ <= 0) return -1;
-    long long deadline = now_ms() + timeout_ms;
+    double deadline = now_ms() + timeout_ms;
     for (;;) {
         int status = 0;
         pid_t r = waitpid(pid_, &status, WNOHANG);

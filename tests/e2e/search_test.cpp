@@ -19,7 +19,9 @@
 #include "board/board.h"
 #include "board/key_table.h"
 #include "e2e/engine_process.h"
+#include "movegen/clock.h"
 #include "movegen/mlist.h"
+#include "shell/move_text.h"
 #include "support/test_data.h"
 
 namespace {
@@ -34,11 +36,6 @@ constexpr int FULL_BOARD = 32;
 constexpr long long FULL_BOARD_BUDGET_MS = 3000;
 constexpr long long ONE_SECOND_AT_LEAST_MS = 900;
 constexpr long long ONE_SECOND_AT_MOST_MS = 4000;
-
-long long now_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // --- Test records -----------------------------------------------------------
 
@@ -96,11 +93,6 @@ int pieces_of(const std::string& fen) {
                              [](char c) { return isalpha(c); }));
 }
 
-// Square 0 is a8, as the engine counts.
-int square_of(char file, char rank) {
-    return (file - 'a') + 8 * ('8' - rank);
-}
-
 // Piece letters of the FEN placement by square ('.' for empty).
 std::array<char, 64> placement(const std::string& fen) {
     std::array<char, 64> board;
@@ -123,10 +115,10 @@ struct coordinate_move {
 
 bool parse_coordinates(const std::string& text, coordinate_move* out) {
     if (text.size() < 5) return false;
-    out->from = square_of(text[0], text[1]);
-    out->to = square_of(text[3], text[4]);
+    out->from = square_from_text(text.c_str());
+    out->to = square_from_text(text.c_str() + 3);
     out->promote = text.size() >= 8 && text[5] == '(' ? text[6] : 0;
-    return true;
+    return out->from != NO_SQUARE && out->to != NO_SQUARE;
 }
 
 // Whether the SAN text (Nf3, exd5, R8xe6+, gxf8q+, O-O) names the move in
@@ -151,7 +143,7 @@ bool san_names(const std::string& san_text, const std::array<char, 64>& board, b
         if (san.back() == '=') san.pop_back();
     }
     if (san.size() < 2) return false;
-    const int to = square_of(san[san.size() - 2], san.back());
+    const int to = square_from_text(san.c_str() + san.size() - 2);
     const char san_piece = isupper(san[0]) ? san[0] : 'P';
     std::string hints =
         san.substr(san_piece == 'P' ? 0 : 1, san.size() - 2 - (san_piece == 'P' ? 0 : 1));
@@ -170,9 +162,9 @@ bool san_names(const std::string& san_text, const std::array<char, 64>& board, b
 bool search_at_default_depth(engine_process& e, const std::string& fen, thinking_line* last) {
     e.send("sb " + fen);
     e.send("go");
-    const long long deadline = now_ms() + SEARCH_TIMEOUT_MS;
+    const double deadline = now_ms() + SEARCH_TIMEOUT_MS;
     std::string text;
-    while (e.read_line(text, int(std::max(0LL, deadline - now_ms())))) {
+    while (e.read_line(text, int(std::max(0.0, deadline - now_ms())))) {
         thinking_line t;
         if (!parse_thinking(text, &t)) continue;
         *last = t;
@@ -234,9 +226,9 @@ bool one_legal_move_apart(const std::string& fen, const std::array<char, 64>& af
 }
 
 // Milliseconds from sending "go" until the engine is idle again.
-long long timed_go(engine_process& e, const std::string& fen) {
+double timed_go(engine_process& e, const std::string& fen) {
     e.send("sb " + fen);
-    const long long start = now_ms();
+    const double start = now_ms();
     e.send("go");
     // Let the engine wake up and start before its state means anything.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -271,13 +263,13 @@ TEST(SearchMates, MatesInTwoAndThreeAtTheDefaultDepth) {
 
     engine_process e;
     e.read_until("EgbbProbe");
-    const long long start = now_ms();
-    long long full_board_ms = 0;
+    const double start = now_ms();
+    double full_board_ms = 0;
     int searched = 0;
     for (const epd_record& r : mates) {
         const bool full_board = pieces_of(r.fen) == FULL_BOARD;
         if (full_board && !all && full_board_ms >= FULL_BOARD_BUDGET_MS) continue;
-        const long long began = now_ms();
+        const double began = now_ms();
         thinking_line last;
         ASSERT_TRUE(search_at_default_depth(e, r.fen, &last)) << r.fen;
         if (full_board) full_board_ms += now_ms() - began;
@@ -293,7 +285,7 @@ TEST(SearchMates, MatesInTwoAndThreeAtTheDefaultDepth) {
         EXPECT_TRUE(named) << r.id << ": " << r.fen << " played " << last.first_move;
     }
     EXPECT_GE(searched, 52);
-    printf("%d of %zu mates searched in %lld ms\n", searched, mates.size(), now_ms() - start);
+    printf("%d of %zu mates searched in %.0f ms\n", searched, mates.size(), now_ms() - start);
 }
 
 // The move reader of this test itself, on the suite's spellings.
@@ -318,17 +310,17 @@ TEST(SearchInput, AnalysisStopsForTheNextLineAndRunsIt) {
     engine_process e;
     e.read_until("EgbbProbe");
     e.send("analyze");
-    const long long deadline = now_ms() + SEARCH_TIMEOUT_MS;
+    const double deadline = now_ms() + SEARCH_TIMEOUT_MS;
     std::string text;
     thinking_line t;
-    while (e.read_line(text, int(std::max(0LL, deadline - now_ms()))))
+    while (e.read_line(text, int(std::max(0.0, deadline - now_ms()))))
         if (parse_thinking(text, &t) && t.depth >= 5) break;
     ASSERT_GE(t.depth, 5);
 
-    const long long sent = now_ms();
+    const double sent = now_ms();
     e.send("display");
     lines after = e.read_until(" r  n  b  q  k  b  n  r ");
-    const long long stopped = now_ms() - sent;
+    const double stopped = now_ms() - sent;
     ASSERT_FALSE(after.empty());
     ASSERT_EQ(after.back(), " r  n  b  q  k  b  n  r ");
     for (size_t i = 0; i + 2 < after.size(); i++)
@@ -339,7 +331,7 @@ TEST(SearchInput, AnalysisStopsForTheNextLineAndRunsIt) {
     ASSERT_EQ(rest.size(), 8u); // the diagram's other rows and its closing blank line
     EXPECT_EQ(rest.back(), "");
     for (const std::string& l : rest) EXPECT_FALSE(parse_thinking(l, &t)) << l;
-    printf("analysis stopped and the line ran %lld ms after it was sent\n", stopped);
+    printf("analysis stopped and the line ran %.0f ms after it was sent\n", stopped);
     EXPECT_LT(stopped, 2000);
 }
 
@@ -356,8 +348,8 @@ TEST(SearchTime, OneSecondPerMove) {
     const lines fens = varied_positions();
     if (fens.size() < 21) return; // the reader has said why
     for (size_t i : {1, 10, 20}) {
-        const long long ms = timed_go(e, fens[i]);
-        printf("st 1, go: %lld ms\n", ms);
+        const double ms = timed_go(e, fens[i]);
+        printf("st 1, go: %.0f ms\n", ms);
         EXPECT_GE(ms, ONE_SECOND_AT_LEAST_MS) << fens[i];
         EXPECT_LE(ms, ONE_SECOND_AT_MOST_MS) << fens[i];
         const std::array<char, 64> after = shown_placement(e);

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "egbb/interface.h"
+#include "shell/egbb_interface.h"
 
 namespace {
 

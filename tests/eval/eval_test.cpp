@@ -10,6 +10,7 @@
 #include "eval/tropism.h"
 #include "movegen/mlist.h"
 #include "movegen/perft.h"
+#include "shell/move_text.h"
 #include "support/test_data.h"
 
 namespace {
@@ -153,9 +154,9 @@ TEST_F(Evaluate, OpeningTermsOfAnOpenAndAHalfOpenFile) {
 // move histories; the order is kept because games and test results were
 // played with it. The three places where it shows:
 TEST_F(Evaluate, SlotOrderLeftByMakeAndUnmakeDecidesResults) {
-    auto at = [](const char* name) { return (name[0] - 'a') + 8 * (8 - (name[1] - '0')); };
     auto play = [&](const char* from, const char* to, int flags) {
-        return b->make_move(move{uint8_t(at(from)), uint8_t(at(to)), 0, uint8_t(flags)});
+        return b->make_move(move{uint8_t(square_from_text(from)), uint8_t(square_from_text(to)), 0,
+                                 uint8_t(flags)});
     };
     // 1. A capture refused because the capturing rook is pinned is still
     // made and taken back: the Black knight taken returns to the slot its
@@ -167,7 +168,7 @@ TEST_F(Evaluate, SlotOrderLeftByMakeAndUnmakeDecidesResults) {
     ASSERT_TRUE(play("e1", "f1", 0));
     ml->first[0] = 0;
     ml->generate_moves(*b, 0);
-    EXPECT_EQ(ml->moves[0].from, at("a2"));
+    EXPECT_EQ(ml->moves[0].from, square_from_text("a2"));
 
     // 2. A rook behind a passed pawn looks at the first pawn of the file in
     // slot order. Both e-pawns taken and given back swap their slots, and

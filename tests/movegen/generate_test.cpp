@@ -19,7 +19,7 @@ struct MoveGen : testing::Test {
             const move m = ml->moves[i];
             s += square_names[m.from];
             s += square_names[m.to];
-            if (m.promote) s += " PNBRQK"[m.promote];
+            if (m.promote) s += PIECE_LETTERS[m.promote];
             s += "/" + std::to_string(m.flags) + " ";
         }
         return s;

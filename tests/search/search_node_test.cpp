@@ -19,8 +19,8 @@ constexpr const char* MIDDLEGAME =
 
 TEST_F(SearchTest, MatedAndStalematedSidesScoreByPly) {
     set(BACK_RANK_MATE);
-    EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, true, 0, line), -32764);
-    EXPECT_EQ(s->search_node(-100, -99, 4, 3, true, 1, line), -32764);
+    EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, true, 0, line), 3 - MATE);
+    EXPECT_EQ(s->search_node(-100, -99, 4, 3, true, 1, line), 3 - MATE);
     EXPECT_EQ(line[0], no_move);
     set(STALEMATE);
     EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, false, 0, line), 0);
@@ -33,7 +33,7 @@ TEST_F(SearchTest, FiftyMovesDrawEvenWhenMated) {
     b->fifty_count = 100;
     EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, true, 0, line), 0);
     b->fifty_count = 99;
-    EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, true, 0, line), -32764);
+    EXPECT_EQ(s->search_node(-MATE, MATE, 1, 3, true, 0, line), 3 - MATE);
 }
 
 // The mate is found at depth 1 only because the check extends the line.

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <vector>
 
+#include "movegen/clock.h"
 #include "search/search_fixture.h"
-#include "search/time_control.h"
 
 namespace {
 

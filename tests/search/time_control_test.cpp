@@ -1,7 +1,7 @@
 // Time budgets and the poll's answers. The elapsed time is set by moving
 // the search's start back, far from every boundary, so no test waits.
+#include "movegen/clock.h"
 #include "search/search_fixture.h"
-#include "search/time_control.h"
 
 namespace {
 

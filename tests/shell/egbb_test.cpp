@@ -7,10 +7,10 @@
 #include <string>
 
 #include "board/board.h"
-#include "egbb/interface.h"
 #include "fake_egbb/fake_egbb.h"
 #include "shell/config.h"
 #include "shell/egbb.h"
+#include "shell/egbb_interface.h"
 
 namespace {
 

@@ -190,12 +190,12 @@ std::string san_of(board& b, const mlist& ml, int ply, move m) {
                        : !same_file ? from.substr(0, 1)
                        : !same_rank ? from.substr(1, 1)
                                     : from;
-    return std::string(1, " PNBRQK"[type]) + hint + (m.flags & FLAG_CAPTURE ? "x" : "") + to;
+    return std::string(1, PIECE_LETTERS[type]) + hint + (m.flags & FLAG_CAPTURE ? "x" : "") + to;
 }
 
 std::string long_form_of(const board& b, move m) {
     const std::string piece =
-        m.flags & FLAG_PAWN ? "" : std::string(1, " PNBRQK"[b.squares[m.from].piece]);
+        m.flags & FLAG_PAWN ? "" : std::string(1, PIECE_LETTERS[b.squares[m.from].piece]);
     const std::string promotion = m.promote ? std::string("=") + "  NBRQ"[m.promote] : "";
     return piece + square_names[m.from] + (m.flags & FLAG_CAPTURE ? "x" : "-") +
            square_names[m.to] + promotion;

@@ -1,4 +1,5 @@
-// The millisecond clock the search measures its budget with.
+// The millisecond clock: perft times its walk with it, and the search its
+// budget.
 #pragma once
 
 // Wall-clock milliseconds from a steady clock; only differences are used.

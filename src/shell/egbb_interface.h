@@ -1,5 +1,6 @@
 // The two calls of the endgame bitbase library, as the engine makes them and
-// the library answers them. Every value is a signed 32-bit int.
+// the library answers them. Every value is a signed 32-bit int. The adapter
+// owns this contract; the library in egbb/ builds against it from here.
 #pragma once
 
 // Side to move.
