@@ -56,6 +56,7 @@ engine_process::engine_process(const file_list& files) {
     int in_pipe[2], out_pipe[2];
     if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) abort();
     signal(SIGPIPE, SIG_IGN);
+    started_ms_ = now_ms();
     pid_ = fork();
     if (pid_ == 0) {
         if (chdir(dir_.c_str()) != 0) _exit(127);
@@ -84,7 +85,9 @@ engine_process::~engine_process() {
             waitpid(pid_, nullptr, 0);
         } else if (status != 0) {
             ADD_FAILURE() << "the engine ended with status " << status
-                          << (status > 128 ? " (128 + the signal number)" : "");
+                          << (status > 128 ? " (128 + the signal number)" : "") << ", "
+                          << now_ms() - started_ms_ << " ms after its start, having written "
+                          << bytes_read_ << " bytes";
         }
     }
     if (from_engine_ >= 0) close(from_engine_);
@@ -134,10 +137,12 @@ bool engine_process::read_line(std::string& line, int timeout_ms) {
         if (poll(&p, 1, int(left)) <= 0) continue;
         char buf[65536];
         ssize_t n = read(from_engine_, buf, sizeof buf);
-        if (n <= 0)
+        if (n <= 0) {
             eof_ = true;
-        else
+        } else {
             pending_.append(buf, size_t(n));
+            bytes_read_ += n;
+        }
     }
 }
 

@@ -47,6 +47,8 @@ class engine_process {
     int to_engine_ = -1;
     int from_engine_ = -1;
     std::string pending_;
+    double started_ms_ = 0;
+    long long bytes_read_ = 0; // of output, for the account of a failed end
     bool eof_ = false;
     bool timed_out_ = false;
 };

@@ -7,7 +7,9 @@
 //
 // The engine's line ends (CR LF) are relayed as LF, as a GUI reads lines. The
 // host exits with the engine's exit status once the engine has closed its
-// output and ended.
+// output and ended; when that status is not 0 it says so on its standard
+// error, so that a test can tell an engine that ended badly from a host
+// that wine never started.
 #include <windows.h>
 
 #include <cstdio>
@@ -117,8 +119,13 @@ int main(int argc, char** argv) {
     relay_output(from_engine);
 
     DWORD status = FAILED_TO_START;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    GetExitCodeProcess(pi.hProcess, &status);
+    if (WaitForSingleObject(pi.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(pi.hProcess, &status))
+        fprintf(stderr, "pipe_host: the engine's end could not be seen (%lu)\n", GetLastError());
+    else if (status != 0)
+        // A status the engine never gives, such as 0xC0000005, is the system's.
+        fprintf(stderr, "pipe_host: the engine's process ended with status %lu (0x%08lX)\n", status,
+                status);
     // The input thread may still wait on our standard input: end it with us.
     ExitProcess(status);
 }
