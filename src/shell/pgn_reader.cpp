@@ -52,7 +52,7 @@ const char* skip_blanks(const char* p, const char* end) {
     return p;
 }
 
-bool is_one_of(const char* word, const char* const (&list)[4]) {
+template <size_t N> bool is_one_of(const char* word, const char* const (&list)[N]) {
     for (const char* w : list)
         if (strcmp(word, w) == 0) return true;
     return false;
