@@ -10,6 +10,7 @@
 #include "board/key_table.h"
 #include "chess.h"
 #include "shell/command_loop.h"
+#include "shell/line_reader.h"
 
 namespace {
 
@@ -39,13 +40,17 @@ void enter_scratch_dir() {
 }
 
 std::string next_line(const uint8_t* data, size_t size, size_t& at) {
+    struct memory_bytes {
+        const uint8_t* data;
+        size_t size;
+        size_t& at;
+
+        int get() { return at < size ? data[at++] : EOF; }
+        int peek() const { return at < size ? data[at] : EOF; }
+    } in{data, size, at};
+    line_reader lines;
     std::string line;
-    while (at < size && line.size() < size_t(LINE_BYTES - 1)) {
-        const char c = char(data[at++]);
-        if (c == '\n') break;
-        line += c;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.read_text_line(in, line, LINE_BYTES - 1);
     return line;
 }
 

@@ -23,8 +23,8 @@
 void enter_scratch_dir();
 
 // The next line of the input from `at` on, as the engine's line reader
-// passes it on: up to a line feed or the longest line it reads, without a
-// final carriage return. Moves `at` past what was taken.
+// passes it on: up to its line end or the longest line it reads. Moves `at`
+// past what was taken.
 std::string next_line(const uint8_t* data, size_t size, size_t& at);
 std::string first_line(const uint8_t* data, size_t size);
 

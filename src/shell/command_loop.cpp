@@ -1,7 +1,7 @@
 #include "shell/command_loop.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "search/search.h"
 #include "shell/console.h"
@@ -38,10 +38,9 @@ void read_and_dispatch() {
         think_state = 0; // the running search stops; the line stays unread
         return;
     }
-    char line[LINE_BYTES];
-    memset(line, 0, sizeof line);
-    if (!read_line(line, LINE_BYTES)) exit(0); // end of input
-    dispatch_line(line);
+    std::string line;
+    if (!read_input_line(line, LINE_BYTES - 1)) exit(0); // end of input
+    dispatch_line(line.c_str());
 }
 
 void dispatch_line(const char* line) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "shell/line_reader.h"
 #include "shell/platform.h"
 
 constexpr const char* CONFIG_FILE = "korvel.cfg";
@@ -49,15 +50,6 @@ bool copy_text_value(char* target, const char* key, const char* value) {
     return true;
 }
 
-// The whole line, however long, without its line feed; false at the end of
-// the file.
-bool read_line(FILE* f, std::string& line) {
-    line.clear();
-    int c;
-    while ((c = getc(f)) != EOF && c != '\n') line += char(c);
-    return c != EOF || !line.empty();
-}
-
 // Keys are compared over their own length only, in this order: any line
 // that begins with a key's letters is that key's line.
 void apply_line(const char* line) {
@@ -91,9 +83,10 @@ void read_config() {
         return;
     }
     printf("configuration file: \"%s\" -- found\n", CONFIG_FILE);
+    file_bytes in{f};
+    line_reader lines;
     std::string line;
-    while (read_line(f, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    while (lines.read_text_line(in, line)) {
         if (line[0] == '#') continue;
         apply_line(line.c_str());
     }

@@ -23,7 +23,9 @@ namespace {
 void ask(const char* prompt, char (&answer)[ANSWER_BYTES]) {
     printf("%s", prompt);
     fflush(stdout);
-    if (!read_line(answer, ANSWER_BYTES)) exit(0);
+    std::string line;
+    if (!read_input_line(line, ANSWER_BYTES - 1)) exit(0);
+    snprintf(answer, ANSWER_BYTES, "%s", line.c_str());
     printf("%s\n", answer);
 }
 

@@ -6,6 +6,7 @@
 
 #include "chess.h"
 #include "search/tt.h"
+#include "shell/line_reader.h"
 #include "shell/move_text.h"
 #include "shell/platform.h"
 #include "shell/shared_commands.h"
@@ -25,17 +26,6 @@ constexpr const char* SUITE_FILES[EPD_SUITES] = {
 constexpr int SUITE_PATH_BYTES = 260;
 
 std::vector<std::string> lines_read;
-
-// A whole line of any length, without its line end (LF or CR LF); false at
-// the end of the file with nothing read.
-bool read_whole_line(FILE* f, std::string& line) {
-    line.clear();
-    int c;
-    while ((c = fgetc(f)) != EOF && c != '\n') line += char(c);
-    if (c == EOF && line.empty()) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
 
 bool starts_with(const std::string& word, const char* prefix) {
     return word.compare(0, strlen(prefix), prefix) == 0;
@@ -90,8 +80,10 @@ int epd_read(const char* path) {
         printf("cannot open file: %s\n", path);
         return -1;
     }
+    file_bytes in{f};
+    line_reader lines;
     std::string line;
-    while (int(lines_read.size()) < MAX_EPD_LINES && read_whole_line(f, line))
+    while (int(lines_read.size()) < MAX_EPD_LINES && lines.read_text_line(in, line))
         lines_read.push_back(line);
     fclose(f);
     // "where read" is the program's own spelling, kept for whatever reads this output.

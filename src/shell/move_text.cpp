@@ -3,10 +3,9 @@
 #include <cassert>
 #include <cstring>
 
-namespace {
+#include "shell/line_reader.h"
 
-// Castling words are compared on a copy of at most this many characters.
-constexpr int CASTLING_COPY_MAX = 9;
+namespace {
 
 bool is_lower(char c) {
     return c >= 'a' && c <= 'z';
@@ -19,9 +18,6 @@ bool is_letter(char c) {
 }
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
-}
-bool is_blank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // One SAN word; reads past its end give '\0', so short words are safe. Its
@@ -132,23 +128,40 @@ move build_move(int from, int to, int promote, int flags) {
     return move{uint8_t(from), uint8_t(to), uint8_t(promote), uint8_t(flags)};
 }
 
-// Castling is the king's two-square move; rights and attacks are left to
-// make_move. A word ends at the first check mark.
-move castling_move(const word& w, int side) {
-    char copy[CASTLING_COPY_MAX + 1];
-    int n = 0;
-    for (; n < CASTLING_COPY_MAX && n < w.length; n++) copy[n] = w.at(n);
-    copy[n] = '\0';
-    char* mark = strchr(copy, '+');
-    if (!mark) mark = strchr(copy, '#');
-    if (mark) *mark = '\0';
-    for (char* c = copy; *c; c++) {
-        if (*c == '0') *c = 'O';
-        if (is_lower(*c)) *c = char(*c - 'a' + 'A');
+// Check marks and annotation glyphs that may follow a castling word: any run
+// of '+', '#', '!', '?' and "$n".
+bool is_castling_suffix(const word& w, int i) {
+    while (i < w.length) {
+        const char c = w.at(i++);
+        if (c == '$') {
+            if (!is_digit(w.at(i))) return false;
+            while (is_digit(w.at(i))) i++;
+        } else if (!strchr("+#!?", c)) {
+            return false;
+        }
     }
+    return true;
+}
+
+// The castling text at the word's start, in either case and with '0' for
+// 'O', followed by nothing but suffixes.
+bool is_castling_word(const word& w, const char* castling) {
+    int i = 0;
+    for (; castling[i]; i++) {
+        char c = w.at(i);
+        if (c == '0') c = 'O';
+        if (is_lower(c)) c = char(c - 'a' + 'A');
+        if (c != castling[i]) return false;
+    }
+    return is_castling_suffix(w, i);
+}
+
+// Castling is the king's two-square move; rights and attacks are left to
+// make_move.
+move castling_move(const word& w, int side) {
     const int king = side == WHITE ? E1 : E8;
-    if (strcmp(copy, "O-O") == 0) return build_move(king, king + 2, 0, FLAG_CASTLE);
-    if (strcmp(copy, "O-O-O") == 0) return build_move(king, king - 2, 0, FLAG_CASTLE);
+    if (is_castling_word(w, "O-O")) return build_move(king, king + 2, 0, FLAG_CASTLE);
+    if (is_castling_word(w, "O-O-O")) return build_move(king, king - 2, 0, FLAG_CASTLE);
     return no_move;
 }
 

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "chess.h"
+#include "shell/line_reader.h"
 #include "shell/move_text.h"
 
-// Ratings are read from this many characters after the tag's opening quote.
+// Ratings are read from this many characters of the tag's value.
 constexpr int ELO_DIGITS = 4;
 constexpr int FEN_MOVE_NUMBER_FIELD = 5;
 
@@ -20,12 +21,16 @@ constexpr char SPINNER[] = "| / - \\ | / - \\ ";
 constexpr int SPINNER_LENGTH = sizeof SPINNER - 1;
 
 constexpr const char* RESULT_WORDS[] = {"1-0", "0-1", "1/2-1/2", "*"};
+// The ways databases write a null move: the side to move passes.
+constexpr const char* NULL_MOVE_WORDS[] = {"--", "Z0", "0000", "@@@@"};
+// Written after an en passant capture by some programs; no move of its own.
+constexpr const char* EN_PASSANT_MARK = "e.p.";
 // Inside a line these end a word whatever follows them.
 constexpr const char* WORD_BREAKS = "{}();";
+// A UTF-8 byte-order mark, which some programs write before the first tag.
+constexpr char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+constexpr size_t BYTE_ORDER_MARK_LENGTH = sizeof BYTE_ORDER_MARK - 1;
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -33,42 +38,53 @@ bool is_letter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The whole line however long, without its line feed or carriage return.
-// NUL bytes, which only a damaged file holds, are dropped.
-bool read_text_line(FILE* f, std::string& line) {
-    line.clear();
-    int c = getc(f);
-    if (c == EOF) return false;
-    for (; c != EOF && c != '\n'; c = getc(f))
-        if (c != '\0') line += char(c);
-    while (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
+// A NUL is a character of the word it is in, as any other byte.
+bool ends_word(char c) {
+    return is_blank(c) || (c != '\0' && strchr(WORD_BREAKS, c));
 }
 
-const char* skip_blanks(const char* p) {
-    while (is_blank(*p)) p++;
+bool is_tag_name_char(char c) {
+    return is_letter(c) || is_digit(c) || c == '_';
+}
+
+const char* skip_blanks(const char* p, const char* end) {
+    while (p < end && is_blank(*p)) p++;
     return p;
 }
 
-// A tag pair opens with '[' and a name. "[%clk ...]" inside a comment that
-// was wrapped onto a new line is not one.
-bool is_tag_line(const char* line) {
-    line = skip_blanks(line);
-    return line[0] == '[' && is_letter(line[1]);
-}
-
-bool is_result(const char* word) {
-    for (const char* r : RESULT_WORDS)
-        if (strcmp(word, r) == 0) return true;
+template <size_t N> bool is_one_of(const char* word, const char* const (&list)[N]) {
+    for (const char* w : list)
+        if (strcmp(word, w) == 0) return true;
     return false;
 }
 
-// The value between the first pair of double quotes, or "" without one.
-std::string quoted_value(const char* line) {
-    const char* open = strchr(line, '"');
-    if (!open) return "";
-    const char* close = strchr(open + 1, '"');
-    return close ? std::string(open + 1, close) : std::string(open + 1);
+struct tag_pair {
+    std::string name, value;
+};
+
+// A tag pair: '[', its name, its value as a quoted string and ']', with
+// blanks between them. Inside the string a backslash escapes a quote or a
+// backslash. Lenient as an import reader is: a tag without a value has an
+// empty one, and one whose string is not closed on its line takes the rest
+// of the line. Returns where the tag ends, or nullptr when the '[' at `p`
+// opens no tag name ("[%clk ...]" of a comment wrapped onto a new line).
+const char* read_tag(const char* p, const char* end, tag_pair& tag) {
+    p = skip_blanks(p + 1, end);
+    if (p == end || !is_letter(*p)) return nullptr;
+    const char* name_end = p;
+    while (name_end < end && is_tag_name_char(*name_end)) name_end++;
+    tag.name.assign(p, name_end);
+    tag.value.clear();
+    p = skip_blanks(name_end, end);
+    if (p < end && *p == '"') {
+        for (p++; p < end && *p != '"'; p++) {
+            if (*p == '\\' && p + 1 < end && (p[1] == '"' || p[1] == '\\')) p++;
+            tag.value += *p;
+        }
+        if (p < end) p++; // the closing quote
+    }
+    while (p < end && *p != ']') p++;
+    return p < end ? p + 1 : end;
 }
 
 // The move number field of a FEN, 1 when it is missing or not a number.
@@ -88,26 +104,19 @@ struct game_header {
     std::string fen; // empty: the standard start position
 };
 
-// Each tag line is searched for the first of these that it holds, whatever
-// the tag's name: so both rating tags must reach the minimum.
-void read_header_line(const char* line, const hash& settings, game_header& h) {
-    if (strstr(line, "1/2-1/2")) {
-        if (settings.include_draws)
-            h.draw = 1;
-        else
-            h.accept = false;
-    } else if (strstr(line, "1-0")) {
-        h.white_win = 1;
-    } else if (strstr(line, "0-1")) {
-        h.black_win = 1;
-    } else if (strstr(line, "Elo")) {
-        const char* quote = strchr(line, '"');
-        if (!quote) return;
-        char digits[ELO_DIGITS + 1] = {};
-        strncpy(digits, quote + 1, ELO_DIGITS);
-        if (atoi(digits) < settings.min_elo) h.accept = false;
+// The results come from the Result tag and the ratings from the two rating
+// tags, so both players must reach the minimum; other tags are not read.
+void read_tag_pair(const tag_pair& tag, const hash& settings, game_header& h) {
+    if (tag.name == "Result") {
+        h.white_win = tag.value == "1-0";
+        h.black_win = tag.value == "0-1";
+        h.draw = tag.value == "1/2-1/2" && settings.include_draws;
+        if (tag.value == "1/2-1/2" && !settings.include_draws) h.accept = false;
+    } else if (tag.name == "WhiteElo" || tag.name == "BlackElo") {
+        if (atoi(tag.value.substr(0, ELO_DIGITS).c_str()) < settings.min_elo) h.accept = false;
+    } else if (tag.name == "FEN") {
+        h.fen = tag.value;
     }
-    if (strncmp(skip_blanks(line), "[FEN ", 5) == 0) h.fen = quoted_value(line);
 }
 
 class pgn_reader {
@@ -116,8 +125,16 @@ class pgn_reader {
         : settings_(settings), out_(out), board_(new board), lists_(new mlist) {}
 
     pgn_summary read(FILE* pgn) {
+        file_bytes in{pgn};
+        line_reader lines;
         std::string line;
-        while (read_text_line(pgn, line)) read_line(line.c_str());
+        if (lines.read_text_line(in, line)) {
+            if (line.compare(0, BYTE_ORDER_MARK_LENGTH, BYTE_ORDER_MARK) == 0)
+                line.erase(0, BYTE_ORDER_MARK_LENGTH);
+            do {
+                read_pgn_line(line);
+            } while (lines.read_text_line(in, line));
+        }
         if (phase_ != NO_GAME) finish_game();
         summary_.read_failed = ferror(pgn) != 0;
         return summary_;
@@ -134,6 +151,7 @@ class pgn_reader {
 
     phase_code phase_ = NO_GAME;
     game_header header_;
+    tag_pair tag_;
     bool in_comment_ = false;
     int variation_depth_ = 0;
     bool replaying_ = false;
@@ -141,22 +159,20 @@ class pgn_reader {
     int numbers_seen_ = 0; // move number words read, for the spinner
     std::string word_;
 
-    void read_line(const char* line) {
-        if (is_tag_line(line)) {
-            if (phase_ == MOVES) finish_game();
-            if (phase_ != HEADER) start_game(HEADER);
-            read_header_line(line, settings_, header_);
-            return;
-        }
-        if (*skip_blanks(line) == '\0') return;
+    void read_pgn_line(const std::string& line) {
         // A '%' in the first column escapes the whole line.
-        if (!in_comment_ && line[0] == '%') return;
-        if (phase_ == HEADER) begin_moves();
-        scan_movetext(line);
+        if (!in_comment_ && !line.empty() && line[0] == '%') return;
+        scan_line(line.data(), line.data() + line.size());
     }
 
-    void start_game(phase_code phase) {
-        phase_ = phase;
+    void read_tag_here(const tag_pair& tag) {
+        if (phase_ == MOVES) finish_game();
+        if (phase_ != HEADER) start_game();
+        read_tag_pair(tag, settings_, header_);
+    }
+
+    void start_game() {
+        phase_ = HEADER;
         header_ = game_header();
         in_comment_ = false;
         variation_depth_ = 0;
@@ -187,11 +203,13 @@ class pgn_reader {
         phase_ = NO_GAME;
     }
 
-    // Comments, variations and rest-of-line comments are passed over; what is
-    // left is split into words.
-    void scan_movetext(const char* line) {
-        for (const char* p = line; *p;) {
+    // Tags, comments, variations and rest-of-line comments are read past;
+    // what is left is split into words. Everything inside a comment, a '['
+    // as much as a ';', is comment text.
+    void scan_line(const char* p, const char* end) {
+        while (p < end) {
             const char c = *p;
+            const char* tag_end = nullptr;
             if (in_comment_) {
                 if (c == '}') in_comment_ = false;
                 p++;
@@ -202,26 +220,30 @@ class pgn_reader {
                 if (c == '(') variation_depth_++;
                 if (c == ')' && variation_depth_ > 0) variation_depth_--;
                 p++;
+            } else if (c == '[' && (tag_end = read_tag(p, end, tag_))) {
+                read_tag_here(tag_);
+                p = tag_end;
             } else {
-                const char* end = p;
-                while (*end && !is_blank(*end) && !strchr(WORD_BREAKS, *end)) end++;
-                word_.assign(p, end);
+                const char* word_end = p;
+                while (word_end < end && !ends_word(*word_end)) word_end++;
+                word_.assign(p, word_end);
                 if (variation_depth_ == 0) read_word(word_.c_str());
-                p = end;
+                p = word_end;
             }
         }
     }
 
     void read_word(const char* word) {
-        if (word[0] == '$') return; // annotation glyph
-        if (is_result(word)) {
-            if (phase_ == MOVES) finish_game();
-            return;
-        }
-        // Words after a result and before the next tag pair: a game without tags.
+        if (word[0] == '$' || strcmp(word, EN_PASSANT_MARK) == 0) return; // annotations
+        const bool result = is_one_of(word, RESULT_WORDS);
         if (phase_ == NO_GAME) {
-            start_game(MOVES);
-            begin_moves();
+            if (result) return;
+            start_game(); // words after a result and before the next tag: a game without tags
+        }
+        if (phase_ == HEADER) begin_moves();
+        if (result) {
+            finish_game();
+            return;
         }
         const char* rest = word;
         while (is_digit(*rest)) rest++;
@@ -230,7 +252,8 @@ class pgn_reader {
             while (*rest == '.') rest++;
             word = rest; // "12...Nf6" holds a move after its number
         }
-        if (is_letter(word[0]) || strncmp(word, "0-0", 3) == 0) play_word(word);
+        if (is_letter(word[0]) || strncmp(word, "0-0", 3) == 0 || is_one_of(word, NULL_MOVE_WORDS))
+            play_word(word);
     }
 
     void count_move_number() {
@@ -252,6 +275,12 @@ class pgn_reader {
     void play_word(const char* word) {
         if (!replaying_) return;
         if (move_number_ > settings_.moves_deep) {
+            replaying_ = false;
+            return;
+        }
+        if (is_one_of(word, NULL_MOVE_WORDS)) {
+            printf("null move: %s\n", word);
+            summary_.broken++;
             replaying_ = false;
             return;
         }

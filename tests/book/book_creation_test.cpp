@@ -276,7 +276,7 @@ TEST(BookCreation, GamesAreSeparatedByTheirTagsNotByBlankLines) {
     EXPECT_EQ(b.records[2].white_wins, 1);
     EXPECT_EQ(b.records[4].white_wins + b.records[4].black_wins, 0);
     EXPECT_EQ(b.records.back().black_wins, 1);
-    // Stray NUL bytes of a damaged file are passed over.
+    // Stray NUL bytes of a damaged file make no move of their own.
     const std::string damaged("1. e4\0 e5 \0\0*\n", 15);
     EXPECT_EQ(pairs_in(build_text(damaged, settings_of(10))), pairs_of({"e4", "e5"}));
 }

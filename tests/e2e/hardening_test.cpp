@@ -209,6 +209,24 @@ TEST(Hardening, LinesOfTenThousandCharacters) {
     EXPECT_EQ(console[STARTUP_LINES], "perft(1): 20");
 }
 
+// Old Mac files end lines with a carriage return alone, Windows ones with a
+// carriage return and a line feed: each ends a command line, in any mix.
+TEST(Hardening, LineEndsOfEverySystem) {
+    engine_process uci;
+    uci.send_raw("uci\risready\r\nposition startpos moves e2e4\rgo depth 1\r\n");
+    lines out = uci.read_until("bestmove", SEARCH_TIMEOUT_MS);
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(any_line_holds(out, "readyok")) << join(out);
+    EXPECT_TRUE(out.back()[10] == '7' || out.back()[10] == '8') << out.back();
+
+    engine_process console;
+    console.send_raw("perft 1\rperft 2\r\n");
+    console.close_input();
+    out = console.read_to_end();
+    EXPECT_TRUE(any_line_holds(out, "perft(1): 20")) << join(out);
+    EXPECT_TRUE(any_line_holds(out, "perft(2): 400")) << join(out);
+}
+
 TEST(Hardening, BinaryGarbageInEveryDialect) {
     std::mt19937 rng(SEED);
     std::string garbage(GARBAGE_BYTES / 2, '\0');

@@ -43,6 +43,7 @@ TEST(Startup, HashSizeLimitsAndComments) {
         {" hash 64\n", "hash table size = 16 Mb"},
         {"hashsize 32\n", "hash table size = 16 Mb"},
         {"hash 64\r\nhash 1\r\n", "hash table size = 64 Mb"},
+        {"hash 64\rhash 8\r", "hash table size = 8 Mb"},
         {"hash 32\nhash 8\n", "hash table size = 8 Mb"},
         {"hash", "hash table size = 16 Mb"},
     };

@@ -91,6 +91,16 @@ TEST(EpdRunner, OperationsGiveTheExpectedMovesAndTheMode) {
     EXPECT_EQ(mode, EPD_BEST);
 }
 
+// A suite's annotation suffixes are read past on castling as on other moves.
+TEST(EpdRunner, CastlingWithASuffixIsTheCastlingMove) {
+    epd_mode mode = EPD_BEST;
+    read_result got = read("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - bm O-O! O-O-O?!;", mode);
+    ASSERT_EQ(got.record.count, 2);
+    EXPECT_EQ(got.record.expected[0], mv("e1", "g1", FLAG_CASTLE));
+    EXPECT_EQ(got.record.expected[1], mv("e1", "c1", FLAG_CASTLE));
+    EXPECT_EQ(got.printed, "O-O!\nO-O-O?!\n");
+}
+
 TEST(EpdRunner, OnlyFiveMovesAreKeptAndBadWordsAreSkipped) {
     epd_mode mode = EPD_BEST;
     read_result got = read(std::string(START) + " bm a3 b3 c3 d3 e3 f3 g3;", mode);

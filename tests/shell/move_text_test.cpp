@@ -154,6 +154,40 @@ TEST(MoveText, WordsNamingNoGeneratedMoveGiveNoMove) {
     }
 }
 
+// Castling takes the same check marks and annotation suffixes as every other
+// move: any run of '+', '#', '!', '?' and "$n" after it. Anything else after
+// the castling text makes the word name no move.
+TEST(MoveText, CastlingWithSuffixes) {
+    const move short_castle = mv("e1", "g1", 0, FLAG_CASTLE);
+    const move long_castle = mv("e1", "c1", 0, FLAG_CASTLE);
+    const san_case cases[] = {
+        {START, "O-O!", short_castle},
+        {START, "O-O-O!?", long_castle},
+        {START, "0-0!!", short_castle},
+        {START, "O-O?!", short_castle},
+        {START, "O-O$1", short_castle},
+        {START, "O-O-O+!$14", long_castle},
+        {START, "0-0-0#?", long_castle},
+        {START, "o-o??", short_castle},
+        {START, "O-O$123$4+", short_castle},
+        {START, "O-O-O!!?\?!?+#", long_castle},
+        {START, "O-O$", no_move},
+        {START, "O-O$x", no_move},
+        {START, "O-Ox", no_move},
+        {START, "O-O!x", no_move},
+        {START, "O-O-", no_move},
+        {START, "O-O-O-", no_move},
+        {START, "O-O-O!-O", no_move},
+        {START, "O-!O", no_move},
+    };
+    auto b = std::make_unique<board>();
+    for (const san_case& c : cases) {
+        b->set_position(c.fen);
+        EXPECT_EQ(parse(*b, c.text), c.expected)
+            << c.text << " gave " << text_of(parse(*b, c.text));
+    }
+}
+
 TEST(MoveText, TextThatCannotBeAMoveAndShortTexts) {
     auto b = std::make_unique<board>();
     b->set_position(START);
