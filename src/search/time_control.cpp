@@ -19,12 +19,12 @@ constexpr double CLOCK_MARGIN_MS = 50;
 constexpr double CLOCK_SHARE_LIMIT = 0.5;
 // The clock a game keeps in hand for the delays no budget sees (the move's
 // trip to the GUI, an adapter, a busy machine), which add up over a long
-// game: a tenth of the base time, so a short game keeps most of its clock to
-// play with, and never more than a second, which outlasts every such delay.
+// game: a share of the base time, so that a short game keeps most of its
+// clock to play with, and never more than outlasts every such delay.
 constexpr double RESERVE_SHARE = 0.1;
 constexpr double RESERVE_MAX_MS = 1000;
-// A clock search plans to leave this many reserves after the increment: a
-// move whose trip costs up to one reserve still leaves the other.
+// A clock search plans to leave this many reserves after the increment, so
+// that a move whose trip costs a whole reserve still leaves the rest.
 constexpr double RESERVES_KEPT = 2;
 
 double now_ms() {

@@ -126,7 +126,7 @@ TEST(Uci, PromotionsInInfoAndBestmove) {
     EXPECT_NE(out[out.size() - 2].find(" pv e7e8q "), std::string::npos) << out[out.size() - 2];
 
     e.send("position fen 8/8/8/8/8/5k2/p7/5K2 b - - 0 1");
-    out = go(e, "go wtime 58000 btime 57000 winc 1000 binc 1000");
+    out = go(e, "go wtime 5800 btime 5700 winc 100 binc 100");
     ASSERT_FALSE(out.empty());
     EXPECT_TRUE(starts_with(out.back(), "bestmove a2a1q ")) << out.back();
     // The expected reply promotes too.
