@@ -51,6 +51,7 @@ class search {
   public:
     int book_misses = 0; // searches in a row without a book move
     int increment = 0;   // ms per move in the clock modes
+    // The largest clock of this game, which the clock reserve is measured by.
     int base_time_ms = 0;
     int moves_per_control = 0;
     int moves_to_go = 0;
@@ -123,6 +124,7 @@ class search {
 
     int capture_order_score(move m) const;
     bool poll();
+    void keep_clock_reserve();
     void make_null(struct null_undo& u);
     void unmake_null(const struct null_undo& u);
 };

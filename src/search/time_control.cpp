@@ -1,5 +1,6 @@
 // How long a search may run, and the poll that stops it.
 #include <algorithm>
+#include <climits>
 
 #include "movegen/clock.h"
 #include "search/search.h"
@@ -14,6 +15,15 @@ constexpr double OVERRUN_FACTOR = 2;
 // must still travel to the GUI, and the next moves need time too.
 constexpr double CLOCK_MARGIN_MS = 50;
 constexpr double CLOCK_SHARE_LIMIT = 0.5;
+// The clock a game keeps in hand for the delays no budget sees (the move's
+// trip to the GUI, an adapter, a busy machine), which add up over a long
+// game: a share of the base time, so that a short game keeps most of its
+// clock to play with, and never more than outlasts every such delay.
+constexpr double RESERVE_SHARE = 0.1;
+constexpr double RESERVE_MAX_MS = 1000;
+// A clock search plans to leave this many reserves after the increment, so
+// that a move whose trip costs a whole reserve still leaves the rest.
+constexpr double RESERVES_KEPT = 2;
 
 namespace {
 
@@ -22,7 +32,22 @@ double clock_cap(double clock) {
     return std::max(0.0, std::min(clock - CLOCK_MARGIN_MS, clock * CLOCK_SHARE_LIMIT));
 }
 
+double clock_reserve(double base_ms) {
+    return std::min(RESERVE_MAX_MS, base_ms * RESERVE_SHARE);
+}
+
 } // namespace
+
+// While the clock is comfortable this changes nothing. Once it falls toward
+// the reserves the move spends less than the increment, and the clock builds
+// up again. UCI never sends the base time: the largest clock seen since the
+// new game stands for it.
+void search::keep_clock_reserve() {
+    base_time_ms = int(std::clamp(time_value, double(base_time_ms), double(INT_MAX)));
+    const double kept = RESERVES_KEPT * clock_reserve(base_time_ms);
+    time_cap = std::min(clock_cap(time_value), std::max(0.0, time_value + increment - kept));
+    time_budget = std::min(time_budget, time_cap);
+}
 
 // xboard "level": spread what is left over the moves to the next control.
 void search::allot_level_time(int plies) {
@@ -35,8 +60,7 @@ void search::allot_level_time(int plies) {
         if (moves_to_go <= 0) moves_to_go = FALLBACK_MOVES_TO_GO;
     }
     time_budget = std::min(b, (b + (moves_to_go - 1) * double(increment)) / moves_to_go);
-    time_cap = clock_cap(time_value);
-    time_budget = std::min(time_budget, time_cap);
+    keep_clock_reserve();
 }
 
 // UCI clock: moves_to_go was set by the "go" command.
@@ -44,8 +68,7 @@ void search::allot_clock_time() {
     if (moves_to_go <= 0) moves_to_go = FALLBACK_MOVES_TO_GO;
     double b = std::max(0.0, time_value);
     time_budget = std::min(b, (b + double(increment) * (moves_to_go - 1)) / moves_to_go);
-    time_cap = clock_cap(time_value);
-    time_budget = std::min(time_budget, time_cap);
+    keep_clock_reserve();
 }
 
 // Waiting input stops every search; clock searches may overrun a large

@@ -15,6 +15,7 @@ void new_game() {
     tt_clear();
     engine.srch.reset_search();
     engine.srch.book_misses = 0;
+    engine.srch.base_time_ms = 0;
 }
 
 bool engine_move() {

@@ -15,11 +15,14 @@
 #include "shell/uci.h"
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "chess.h"
 #include "movegen/clock.h"
@@ -31,6 +34,8 @@
 #include "shell/xboard.h"
 
 constexpr int DEFAULT_MOVES_TO_GO = 30;
+// How often a search that has nothing left to do looks for stop or ponderhit.
+constexpr std::chrono::milliseconds IDLE_POLL{1};
 
 namespace {
 
@@ -184,6 +189,24 @@ void apply_limits(const go_limits& g) {
     if (g.infinite || g.ponder) s.search_mode = MODE_INFINITE;
 }
 
+// UCI writes a promotion with a lower-case letter (e7e8q), and GUIs refuse
+// the upper-case one that the other dialects print.
+move_text uci_move_text(move m) {
+    move_text t = move_to_text(m);
+    for (char& c : t.text) c = char(tolower(static_cast<unsigned char>(c)));
+    return t;
+}
+
+// An infinite or pondering search answers only after stop or ponderhit,
+// also when it ended by itself (no legal move, or the last depth done). The
+// line that ends the wait stays unread, as it does during a search.
+void wait_for_next_line() {
+    while (think_state != 0) {
+        read_and_dispatch();
+        if (think_state != 0) std::this_thread::sleep_for(IDLE_POLL);
+    }
+}
+
 } // namespace
 
 void uci_command(const char* line) {
@@ -194,16 +217,18 @@ void uci_command(const char* line) {
 void uci_go(const char* line) {
     lazy_setup(true); // a GUI may send go without isready
     think_state = 1;
-    apply_limits(read_go_words(line));
+    const go_limits g = read_go_words(line);
+    apply_limits(g);
     engine.srch.reset_search();
     engine.srch.think();
+    if (g.infinite || g.ponder) wait_for_next_line();
     const move best = engine.srch.best_move;
     if (best == no_move) {
         printf("bestmove 0000\n");
         return;
     }
-    printf("bestmove %s ", move_to_text(best).text);
+    printf("bestmove %s ", uci_move_text(best).text);
     if (engine.srch.ponder_move != no_move)
-        printf("ponder %s", move_to_text(engine.srch.ponder_move).text);
+        printf("ponder %s", uci_move_text(engine.srch.ponder_move).text);
     printf("\n");
 }

@@ -112,13 +112,24 @@ TEST(Uci, SearchWithABlackPawnOnRank8FollowsTheSlots) {
     EXPECT_EQ(out.back(), "bestmove h1g2 ponder h7h5");
 }
 
+// UCI GUIs and match runners take only the lower-case letter.
 TEST(Uci, PromotionsInInfoAndBestmove) {
     uci_engine e;
     e.send("position fen 8/4P1k1/8/8/8/8/8/4K3 w - - 0 1");
     lines out = go(e, "go depth 4");
     ASSERT_FALSE(out.empty());
-    EXPECT_TRUE(starts_with(out.back(), "bestmove e7e8Q ")) << out.back();
+    EXPECT_TRUE(starts_with(out.back(), "bestmove e7e8q ")) << out.back();
     EXPECT_NE(out[out.size() - 2].find(" pv e7e8q "), std::string::npos) << out[out.size() - 2];
+
+    e.send("position fen 8/8/8/8/8/5k2/p7/5K2 b - - 0 1");
+    out = go(e, "go wtime 5800 btime 5700 winc 100 binc 100");
+    ASSERT_FALSE(out.empty());
+    EXPECT_TRUE(starts_with(out.back(), "bestmove a2a1q ")) << out.back();
+    // The expected reply promotes too.
+    e.send("position fen 8/8/8/8/8/k7/p7/7K w - - 0 1");
+    out = go(e, "go depth 5");
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back(), "bestmove h1g2 ponder a2a1q");
 }
 
 TEST(Uci, MateLimitAndNoLegalMove) {
@@ -129,6 +140,32 @@ TEST(Uci, MateLimitAndNoLegalMove) {
     EXPECT_EQ(out.back(), "bestmove a1a8 ");
     e.send("position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
     EXPECT_EQ(go(e, "go depth 3"), lines{"bestmove 0000"});
+}
+
+// Without a legal move there is nothing to search, but the answer still
+// waits for the line that ends the search.
+TEST(Uci, InfiniteAndPonderWithoutALegalMoveWaitForTheNextLine) {
+    const std::pair<const char*, const char*> searches[] = {
+        {"go infinite", "stop"},
+        {"go ponder wtime 1000 btime 1000", "ponderhit"},
+    };
+    for (const char* position :
+         {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {
+        for (const auto& [start, stop] : searches) {
+            uci_engine e;
+            e.send("isready");
+            e.read_until("readyok");
+            e.send(std::string("position fen ") + position);
+            e.send(start);
+            EXPECT_EQ(lines_within(e, SILENCE_MS), lines{}) << position << ": " << start;
+            const long long sent = now_ms();
+            e.send(stop);
+            EXPECT_EQ(e.read_until("bestmove", LATE_MS), lines{"bestmove 0000"}) << position;
+            EXPECT_LT(now_ms() - sent, LATE_MS) << start << " then " << stop;
+            e.send("isready");
+            EXPECT_EQ(e.read_until("readyok"), lines{"readyok"}) << start;
+        }
+    }
 }
 
 TEST(Uci, InfiniteAndPonderEndOnTheNextLine) {

@@ -46,6 +46,7 @@ const clock_case CLOCK_CASES[] = {
 
 TEST_F(SearchTest, LevelBudgets) {
     for (const level_case& c : LEVEL_CASES) {
+        s->base_time_ms = 0;
         s->time_value = c.clock_ms;
         s->moves_per_control = c.moves_per_control;
         s->increment = c.increment_ms;
@@ -57,6 +58,7 @@ TEST_F(SearchTest, LevelBudgets) {
 
 TEST_F(SearchTest, ClockBudgets) {
     for (const clock_case& c : CLOCK_CASES) {
+        s->base_time_ms = 0; // each a new game, its first move
         s->time_value = c.clock_ms;
         s->increment = c.increment_ms;
         s->moves_to_go = c.moves_to_go;
@@ -143,4 +145,80 @@ TEST_F(SearchTest, InputStopsEverySearch) {
         EXPECT_TRUE(s->time_is_up()) << mode;
     }
     input_arrived = false;
+}
+
+namespace {
+
+// A game played against the budget alone: each move spends its budget and
+// the trip to the GUI, then earns the increment; a control adds the base.
+struct clock_game {
+    const char* name;
+    double base_ms;
+    int increment_ms;
+    int moves_per_control; // 0: the whole game on one clock
+    double trip_ms;
+    double reserve_ms;
+};
+
+constexpr int GAME_MOVES = 300;
+constexpr double TRIP_MS = 30;
+
+// At 1+0.01 a 30 ms trip costs more than the increment brings, so every
+// budget runs that clock dry; the game there has the trip of a fast pipe.
+const clock_game CLOCK_GAMES[] = {
+    {"10+0.1", 10000, 100, 0, TRIP_MS, 1000},
+    {"1+0.01", 1000, 10, 0, 3, 100},
+    {"60+0/40", 60000, 0, 40, TRIP_MS, 1000},
+    {"5+3", 5000, 3000, 0, TRIP_MS, 500},
+};
+
+// The lowest clock after a move, or -1 when a move flagged before its
+// increment arrived.
+double lowest_clock(search& s, const clock_game& g, bool level) {
+    s.base_time_ms = 0; // a new game
+    double clock = g.base_ms, lowest = clock;
+    for (int n = 1; n <= GAME_MOVES; n++) {
+        s.time_value = clock;
+        s.increment = g.increment_ms;
+        s.moves_per_control = g.moves_per_control;
+        if (level) {
+            s.allot_level_time(2 * (n - 1));
+        } else {
+            s.moves_to_go =
+                g.moves_per_control ? g.moves_per_control - (n - 1) % g.moves_per_control : 0;
+            s.allot_clock_time();
+        }
+        clock -= s.time_budget + g.trip_ms;
+        if (clock < 0) return -1;
+        clock += g.increment_ms;
+        if (g.moves_per_control && n % g.moves_per_control == 0) clock += g.base_ms;
+        lowest = std::min(lowest, clock);
+    }
+    return lowest;
+}
+
+} // namespace
+
+TEST_F(SearchTest, ClockGamesKeepTheReserve) {
+    for (const clock_game& g : CLOCK_GAMES) {
+        EXPECT_GE(lowest_clock(*s, g, false), g.reserve_ms) << "UCI clock " << g.name;
+        EXPECT_GE(lowest_clock(*s, g, true), g.reserve_ms) << "level " << g.name;
+    }
+}
+
+// Far from the reserve the budget is the formula's.
+TEST_F(SearchTest, ReserveLeavesAComfortableClockAlone) {
+    s->base_time_ms = 0;
+    s->time_value = 10000;
+    s->increment = 100;
+    s->moves_to_go = 30;
+    s->allot_clock_time();
+    EXPECT_DOUBLE_EQ(s->time_budget, (10000 + 29 * 100.0) / 30);
+    // Near it, a move spends less than the increment.
+    s->time_value = 1950;
+    s->allot_clock_time();
+    EXPECT_DOUBLE_EQ(s->time_budget, 50);
+    s->time_value = 1800;
+    s->allot_clock_time();
+    EXPECT_EQ(s->time_budget, 0);
 }
