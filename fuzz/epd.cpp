@@ -27,13 +27,19 @@ constexpr const char* SUMMARY = "total test: %d solved: %d";
 
 namespace {
 
-// Lines as the runner splits them: at each line feed, and a last one
-// without it when anything follows the final line feed.
+// Where the line that starts at `at` ends, past its line end: a line feed, a
+// carriage return, or the two together end a line, as the runner splits them.
+size_t next_line_start(const uint8_t* data, size_t size, size_t at) {
+    while (at < size && data[at] != '\n' && data[at] != '\r') at++;
+    if (at + 1 < size && data[at] == '\r' && data[at + 1] == '\n') at++;
+    return at < size ? at + 1 : at;
+}
+
+// Lines as the runner counts them, a last one without a line end included.
 int lines_in(const uint8_t* data, size_t size) {
     int lines = 0;
-    for (size_t i = 0; i < size; i++)
-        if (data[i] == '\n') lines++;
-    return size > 0 && data[size - 1] != '\n' ? lines + 1 : lines;
+    for (size_t at = 0; at < size; at = next_line_start(data, size, at)) lines++;
+    return lines;
 }
 
 // The last line the run printed.
@@ -59,8 +65,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = 0;
-    for (int lines = 0; lines < MAX_RECORDS && end < size; end++)
-        if (data[end] == '\n') lines++;
+    for (int lines = 0; lines < MAX_RECORDS && end < size; lines++)
+        end = next_line_start(data, size, end);
     const char* path = epd_suite_path(SUITE);
     write_file(path, data, end);
     reset_live_engine(DIALECT_CONSOLE);
