@@ -15,42 +15,10 @@
 #include "chess.h"
 #include "shell/move_text.h"
 #include "shell/pgn_reader.h"
+#include "support/book_building.h"
 #include "support/test_data.h"
 
 namespace {
-
-struct built {
-    pgn_summary summary;
-    std::vector<book_record> records;
-    std::string output;
-};
-
-hash settings_of(int deep, int min_elo = 1000, bool draws = true) {
-    hash h;
-    h.moves_deep = deep;
-    h.min_elo = min_elo;
-    h.include_draws = draws;
-    return h;
-}
-
-built build_from(FILE* pgn, const hash& settings) {
-    built b;
-    book_builder builder;
-    testing::internal::CaptureStdout();
-    b.summary = read_pgn_games(pgn, settings, builder);
-    b.output = testing::internal::GetCapturedStdout();
-    b.records = builder.records;
-    return b;
-}
-
-built build_text(const std::string& text, const hash& settings) {
-    FILE* f = tmpfile();
-    fwrite(text.data(), 1, text.size(), f);
-    rewind(f);
-    built b = build_from(f, settings);
-    fclose(f);
-    return b;
-}
 
 // A book of a PGN file in tests/data/pgn; an empty one, after the failure
 // line, when the file is missing.
@@ -69,26 +37,6 @@ std::vector<row> rows(const std::vector<book_record>& records) {
     for (const book_record& r : records)
         out.push_back({r.key_low, r.move_key, r.games, r.white_wins, r.black_wins, r.draws});
     return out;
-}
-
-// The pairs of the moves played one after another from the position.
-std::vector<uint64_t> pairs_of(const std::vector<const char*>& moves, const char* fen = START_FEN) {
-    static board b;
-    b.set_position(fen);
-    std::vector<uint64_t> pairs;
-    for (const char* text : moves) {
-        move m;
-        parse_san(b, text, &m);
-        pairs.push_back(uint64_t(book_key_low(b.key)) << 32 | book_move_key(b.key, m.from, m.to));
-        EXPECT_TRUE(b.make_move(m)) << text;
-    }
-    return pairs;
-}
-
-std::vector<uint64_t> pairs_in(const built& b) {
-    std::vector<uint64_t> pairs;
-    for (const book_record& r : b.records) pairs.push_back(book_pair(r));
-    return pairs;
 }
 
 // The move of each record as from and to squares ("e2e4"), read from the

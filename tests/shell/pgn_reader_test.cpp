@@ -11,56 +11,9 @@
 #include "chess.h"
 #include "shell/move_text.h"
 #include "shell/pgn_reader.h"
+#include "support/book_building.h"
 
 namespace {
-
-struct built {
-    pgn_summary summary;
-    std::vector<book_record> records;
-    std::string output;
-};
-
-hash settings_of(int deep, int min_elo = 1000) {
-    hash h;
-    h.moves_deep = deep;
-    h.min_elo = min_elo;
-    h.include_draws = true;
-    return h;
-}
-
-built build_text(const std::string& text, const hash& settings = settings_of(20)) {
-    FILE* f = tmpfile();
-    fwrite(text.data(), 1, text.size(), f);
-    rewind(f);
-    built b;
-    book_builder builder;
-    testing::internal::CaptureStdout();
-    b.summary = read_pgn_games(f, settings, builder);
-    b.output = testing::internal::GetCapturedStdout();
-    b.records = builder.records;
-    fclose(f);
-    return b;
-}
-
-// The (position, move) pairs of the moves played one after another.
-std::vector<uint64_t> pairs_of(const std::vector<const char*>& moves, const char* fen = START_FEN) {
-    static board b;
-    b.set_position(fen);
-    std::vector<uint64_t> pairs;
-    for (const char* text : moves) {
-        move m;
-        parse_san(b, text, &m);
-        pairs.push_back(uint64_t(book_key_low(b.key)) << 32 | book_move_key(b.key, m.from, m.to));
-        EXPECT_TRUE(b.make_move(m)) << text;
-    }
-    return pairs;
-}
-
-std::vector<uint64_t> pairs_in(const built& b) {
-    std::vector<uint64_t> pairs;
-    for (const book_record& r : b.records) pairs.push_back(book_pair(r));
-    return pairs;
-}
 
 // A game that reaches both castlings: 1. e4 e5 2. Nf3 Nc6 3. Bc4 Bc5 4. O-O
 // Nf6 5. d3 d6 6. Nc3 Bg4 7. Be3 Qd7 8. Qd2 O-O-O.
