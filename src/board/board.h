@@ -186,6 +186,7 @@ class board {
     // The make and unmake of each side: C is the side that plays the move.
     template <int C> bool make_as(const move& m, int moving);
     template <int C, bool ODD> bool make_kind(const move& m, int moving);
+    template <int C> bool make_odd(const move& m, int moving);
     template <int C> bool make_light_as(move m, int moving);
     template <int C> undo_record& save_state(const move& m);
     template <int C, bool ODD> void play(move m, int moving, int captured);

@@ -186,9 +186,15 @@ template <int C, bool ODD> inline bool board::make_kind(const move& played, int 
     return true;
 }
 
-template <int C> inline bool board::make_as(const move& m, int moving) {
+// The odd moves out of line and the common case forced inline: buys bench 8 %
+// of its time in the link-time optimised build (perft 1 % of its instructions).
+template <int C> [[gnu::noinline]] bool board::make_odd(const move& m, int moving) {
+    return make_kind<C, true>(m, moving);
+}
+
+template <int C> [[gnu::always_inline]] inline bool board::make_as(const move& m, int moving) {
     if (m.flags & board_play::ODD_FLAGS) [[unlikely]]
-        return make_kind<C, true>(m, moving);
+        return make_odd<C>(m, moving);
     return make_kind<C, false>(m, moving);
 }
 
@@ -222,7 +228,7 @@ template <int C, bool ODD> inline void board::take_back(move m, const undo_recor
     if (ODD && (m.flags & FLAG_EP)) put_on<C ^ 1>(PAWN, ep_victim_square<C>(m.to));
 }
 
-template <int C> inline void board::take_back_odd(const undo_record& r) {
+template <int C> [[gnu::noinline]] void board::take_back_odd(const undo_record& r) {
     if (r.played.flags & FLAG_CASTLE) {
         castled[C] = r.castled;
         if (const castling* c = castling_to(r.played.to)) slide<C>(ROOK, c->rook_to, c->rook_home);
