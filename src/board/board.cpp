@@ -253,7 +253,7 @@ const char* position_problem(const char* fen) {
 #ifdef KORVEL_CHECKS
 // Rebuilds the piece tables, the square sets, the slots and the key from the
 // squares and compares.
-bool board::board_ok() const {
+bool board::board_ok(bool key_kept) const {
     int counts[2][KING + 1] = {};
     uint64_t by_colour[2] = {}, by_piece[2][KING + 1] = {};
     for (int s = 0; s < 64; s++) {
@@ -282,6 +282,6 @@ bool board::board_ok() const {
             if (piece_bits[colour][type] != by_piece[colour][type]) return false;
     }
     if (ep_square != NO_SQUARE && !square_ok(ep_square)) return false;
-    return key_from_scratch() == key;
+    return !key_kept || key_from_scratch() == key;
 }
 #endif

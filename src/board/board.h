@@ -66,6 +66,7 @@ class board {
     // For each occupied square, the slot of its piece in its piece table
     // row. An empty square keeps what its last piece left there: it is
     // never read, and clearing it would cost every make and unmake a store.
+    // Buys perft 7 % and bench 1.5 % of their instructions over a search of the row.
     int slot_of[64];
 
     board();
@@ -140,7 +141,10 @@ class board {
     void unmake_light();
 
 #ifdef KORVEL_CHECKS
-    bool board_ok() const;
+    // The nodes, piece tables, square sets, slots and rights agree; with
+    // key_kept, the key too. The light pair leaves the key behind, so its
+    // checks pass false.
+    bool board_ok(bool key_kept = true) const;
 #endif
 
   private:
@@ -149,11 +153,13 @@ class board {
     // level again.
     // Whether the side to move is in check: out of check, the test after a
     // light make only looks along the line the moved piece uncovered.
+    // Buys bench 2 % of its instructions.
     enum check_state_code : int8_t { CHECK_UNKNOWN = -1, CHECK_NO = 0, CHECK_YES = 1 };
     mutable int8_t check_state[HISTORY_SIZE + 1];
     // Out of check, the side to move's pinned pieces: a make then only asks
     // whether the moved piece left its line. No position pins every square,
     // so that set marks pins not yet worked out.
+    // Buys perft 11 % of its instructions over the check test after each make.
     static constexpr uint64_t PINS_UNKNOWN = ~uint64_t(0);
     mutable uint64_t pinned_at[HISTORY_SIZE + 1];
     // Out of check, sets pins to the side to move's pinned pieces and

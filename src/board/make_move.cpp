@@ -70,6 +70,9 @@ template <int C> bool board::make_light_as(move m, int moving) {
         return false;
     }
     last_move = m;
+#ifdef KORVEL_CHECKS
+    assert(board_ok(false));
+#endif
     return true;
 }
 
@@ -89,4 +92,7 @@ void board::unmake_light() {
         take_back<WHITE, true>(r.played, r);
     else
         take_back<BLACK, true>(r.played, r);
+#ifdef KORVEL_CHECKS
+    assert(board_ok(false));
+#endif
 }

@@ -4,8 +4,6 @@
 
 #include "board/board.h"
 
-constexpr int SEE_VALUE[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
-
 namespace {
 
 // The attackers of one side on a square as counts by type, handed out
@@ -21,7 +19,7 @@ struct cheapest_first {
     int next() {
         while (count[type] == 0) type++;
         count[type]--;
-        return SEE_VALUE[type];
+        return piece_value[type];
     }
 };
 
@@ -57,7 +55,7 @@ int board::count_attackers(int square, int colour, int (&found)[KING + 1]) const
 int board::see(int square) const {
     cheapest_first them(*this, square, side_to_move ^ 1);
     if (them.total == 0) return 0;
-    int v = -SEE_VALUE[squares[square].piece];
+    int v = -piece_value[squares[square].piece];
     cheapest_first ours(*this, square, side_to_move);
     if (ours.total == 0) return v;
     ours.next(); // our cheapest attacker is never counted

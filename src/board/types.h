@@ -72,6 +72,13 @@ inline int file_of(int sq) {
 
 extern const char* const square_names[64];
 
+// Centipawns by piece type, for the static exchange and the capture order:
+// the king outweighs any exchange.
+constexpr int piece_value[KING + 1] = {0, 100, 300, 300, 500, 900, 10000};
+
+// Half-moves without a capture or pawn move after which the game is drawn.
+constexpr int FIFTY_MOVE_PLIES = 100;
+
 // The letter of each piece type as White's pieces and SAN write it; EMPTY is
 // a blank.
 constexpr char PIECE_LETTERS[] = " PNBRQK";

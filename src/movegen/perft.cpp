@@ -10,7 +10,8 @@ int64_t perft_counts[PERFT_MAX_DEPTH];
 
 namespace {
 
-// The walk for side C to move, with the make and unmake inline.
+// The walk for side C to move, with the make and unmake inline: buys perft
+// 15 % of its instructions over the board's entry points.
 // Every move of the last ply is made as well: the make is the legality test.
 template <int C> void walk_as(mlist& ml, board& b, int depth, int ply) {
     ml.generate_moves(b, ply);

@@ -5,8 +5,6 @@
 #include "search/search.h"
 #include "search/tt.h"
 
-const int piece_value[7] = {0, 100, 300, 300, 500, 900, 10000};
-
 // Captures of a dearer piece come first by the gain; even trades next; a
 // capture by a dearer piece is judged by the exchange on the square.
 int search::capture_order_score(move m) const {

@@ -25,5 +25,3 @@ constexpr int SCORE_KILLER2 = 30000;
 constexpr int SCORE_BAD_CAPTURE = 20000;
 constexpr int SCORE_HISTORY_BASE = 10000;
 constexpr int HISTORY_SCORED_MOVES = 4; // quiet moves per list that get a history score
-
-extern const int piece_value[7];

@@ -2,6 +2,7 @@
 // capture-only quiescence search below it. Scores are from the side to
 // move's point of view; a side mated at ply p scores p - MATE.
 #include <algorithm>
+#include <cassert>
 
 #include "search/move_order.h"
 #include "search/search.h"
@@ -15,7 +16,6 @@ constexpr int POLL_INTERVAL = KORVEL_POLL_INTERVAL;
 constexpr int POLL_INTERVAL = 8093;
 #endif
 constexpr int MAX_SEARCH_PLY = 62;
-constexpr int FIFTY_MOVE_PLIES = 100;
 constexpr int NULL_MOVE_MIN_DEPTH = 3;
 constexpr int NULL_MOVE_REDUCTION = 4;
 constexpr int NULL_MOVE_EVAL_DEPTH = 4; // deeper nodes ask the evaluation first
@@ -103,6 +103,9 @@ void search::make_null(null_undo& u) {
     b_->side_to_move ^= 1;
     b_->last_move = no_move;
     b_->forget_check_state();
+#ifdef KORVEL_CHECKS
+    assert(b_->board_ok());
+#endif
 }
 
 void search::unmake_null(const null_undo& u) {
@@ -112,6 +115,9 @@ void search::unmake_null(const null_undo& u) {
     b_->ep_square = u.ep_square;
     b_->last_move = u.last_move;
     b_->forget_check_state();
+#ifdef KORVEL_CHECKS
+    assert(b_->board_ok());
+#endif
 }
 
 int search::search_node(int alpha, int beta, int depth, int ply, bool in_check, int non_pv,

@@ -47,7 +47,6 @@
 constexpr double CENTISECONDS_TO_MS = 10.0;
 constexpr double SECONDS_TO_MS = 1000.0;
 constexpr double MINUTES_TO_MS = 60000.0;
-constexpr int FIFTY_MOVE_PLIES = 100;
 // Two squares and a promotion letter; what follows is not read.
 constexpr size_t MOVE_WORD_BYTES = 6;
 constexpr int REPETITIONS_FOR_DRAW = 2; // earlier occurrences: the third time the position stands

@@ -160,4 +160,19 @@ TEST_F(LightMake, RookCaptureOnItsHomeSquareDropsTheRight) {
     EXPECT_EQ(b->castle_rights, 15);
 }
 
+#ifdef KORVEL_CHECKS
+// A checked build stops at the first light make or take-back after which the
+// board's views of the position disagree: here the Black king's slot.
+TEST_F(LightMake, CheckedBuildsStopWhereTheViewsDisagree) {
+    b->set_position("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1");
+    const move takes{36, 27, 0, FLAG_CAPTURE | FLAG_PAWN};
+    b->slot_of[E8] = 1;
+    EXPECT_DEATH(b->make_light(takes), "board_ok");
+    b->slot_of[E8] = 0;
+    ASSERT_TRUE(b->make_light(takes));
+    b->slot_of[E8] = 1;
+    EXPECT_DEATH(b->unmake_light(), "board_ok");
+}
+#endif
+
 } // namespace

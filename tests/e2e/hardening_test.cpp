@@ -24,7 +24,6 @@ constexpr int XBOARD_PLIES = 600;
 constexpr size_t LONG_LINE = 10000;
 constexpr size_t GARBAGE_BYTES = 20000;
 constexpr unsigned SEED = 20261207;
-constexpr int FIFTY_MOVE_PLIES = 100;
 // Plies without a pawn move or capture after which the game below prefers one.
 constexpr int PAWN_MOVE_URGENCY = 60;
 constexpr size_t STARTUP_LINES = 3;
