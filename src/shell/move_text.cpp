@@ -326,18 +326,27 @@ origin_list origins_of(const board& b, int target, int type, int colour) {
 }
 
 int parse_san(board& b, const char* text, move* out) {
+    bool as_written;
+    return parse_san(b, text, out, &as_written);
+}
+
+int parse_san(board& b, const char* text, move* out, bool* as_written) {
     *out = no_move;
+    *as_written = false;
     while (is_blank(*text)) text++;
     const char first = *text;
     if (!is_letter(first) && first != '0') return 0;
     const word w{text, word_length(text)};
     if (first == 'O' || first == 'o' || first == '0') {
+        *as_written = true;
         *out = castling_move(w, b.side_to_move);
     } else if (is_upper(first)) {
         const san_parts p = read_piece_word(w);
+        *as_written = p.long_form;
         *out = p.long_form ? long_form_move(b, p) : piece_move(b, p);
     } else {
         const san_parts p = read_pawn_word(w);
+        *as_written = p.long_form;
         *out = p.long_form ? long_form_move(b, p) : pawn_move(b, p);
     }
     return 1;

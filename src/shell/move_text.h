@@ -36,3 +36,7 @@ origin_list origins_of(const board& b, int target, int type, int colour);
 // Long forms and castling are not checked against the board: the caller's
 // make_move, or a search of the generated moves, decides.
 int parse_san(board& b, const char* text, move* out);
+// The same, telling whether the move was taken as written (castling and the
+// long forms). A move resolved on the board is built as the generator builds
+// it, so only one taken as written needs looking up among generated moves.
+int parse_san(board& b, const char* text, move* out, bool* as_written);

@@ -148,6 +148,25 @@ TEST(BookCreation, DepthCountsMovesOfBothColoursAndRepeatsMerge) {
     EXPECT_EQ(one.output, "|\r \r|\r \r");
 }
 
+// The bar of a long file is written in blocks, yet in its place among the
+// other lines: here a message comes after many blocks, and bar follows it.
+TEST(BookCreation, TheBarKeepsItsPlaceBesideMessages) {
+    const std::string bar = "|\r \r/\r \r-\r \r\\\r \r|\r \r"; // ten move numbers
+    const std::string game = TAGS_WHITE_WINS +
+                             "1. d4 d5 2. c4 e6 3. Nc3 Nf6 4. Bg5 Be7 5. e3 O-O "
+                             "6. Nf3 h6 7. Bh4 b6 8. cxd5 exd5 9. Bd3 Bb7 10. O-O "
+                             "c5 1-0\n\n";
+    const std::string broken = TAGS_WHITE_WINS + "1. e4 e5 2. Ke3 Nc6 3. Nf3 1-0\n\n";
+    std::string games, expected;
+    for (int i = 0; i < 300; i++) games += game, expected += bar;
+    games += broken;
+    expected += "|\r \r" + std::string("illegal move: Ke3\n") + "/\r";
+    for (int i = 0; i < 3; i++) games += game, expected += bar;
+    const built b = build_text(games, settings_of(40));
+    EXPECT_EQ(b.summary.broken, 1);
+    EXPECT_EQ(b.output, expected);
+}
+
 TEST(BookCreation, RatingAndDrawFilters) {
     const std::string game = TAGS_WHITE_WINS + "1. d4 d5 1-0\n\n";
     EXPECT_EQ(build_text(game, settings_of(5, 1990)).records.size(), 2u);

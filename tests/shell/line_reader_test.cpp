@@ -71,3 +71,19 @@ TEST(LineReader, FileBytes) {
     fclose(f);
     EXPECT_EQ(got, (lines{"x", "y", "z"}));
 }
+
+// A file is read in blocks of 64 KiB: a line and a line end may straddle
+// two blocks, and the last block is a short one.
+TEST(LineReader, FileBytesAcrossBlocks) {
+    FILE* f = tmpfile();
+    ASSERT_NE(f, nullptr);
+    const std::string first(65535, 'a'), second(70000, 'b');
+    fputs((first + "\r\n" + second + "\nc").c_str(), f);
+    rewind(f);
+    file_bytes in{f};
+    line_reader reader;
+    lines got;
+    for (std::string l; reader.read_text_line(in, l);) got.push_back(l);
+    fclose(f);
+    EXPECT_EQ(got, (lines{first, second, "c"}));
+}

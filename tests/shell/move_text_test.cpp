@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "movegen/mlist.h"
 #include "shell/move_text.h"
@@ -258,6 +259,51 @@ int check_round_trip(board& b, mlist& ml, int ply, int depth) {
     return checked;
 }
 
+bool generated(const mlist& ml, int ply, move m) {
+    for (int i = ml.first[ply]; i < ml.first[ply + 1]; i++)
+        if (ml.moves[i] == m) return true;
+    return false;
+}
+
+// Piece and pawn words for every square, right or wrong for the position.
+std::vector<std::string> words_onto(int to) {
+    const std::string square = square_names[to];
+    std::vector<std::string> words;
+    for (const char* piece : {"N", "B", "R", "Q", "K"}) {
+        words.push_back(piece + square);
+        words.push_back(piece + std::string("x") + square);
+    }
+    for (const char* promotion : {"", "=Q", "=N"}) {
+        words.push_back(square + promotion);
+        for (const char file : {char(square[0] - 1), char(square[0] + 1)}) {
+            if (file < 'a' || file > 'h') continue;
+            words.push_back(file + square + promotion);
+            words.push_back(file + std::string("x") + square + promotion);
+        }
+    }
+    return words;
+}
+
+// A word resolved on the board, not taken as written, names a move of the
+// generated list, so the book builder need not look it up there. Returns
+// how many words named a move.
+int check_resolved_words(board& b, mlist& ml, int ply) {
+    int resolved = 0;
+    ml.generate_moves(b, ply);
+    for (int to = 0; to < 64; to++) {
+        for (const std::string& w : words_onto(to)) {
+            move m;
+            bool as_written = true;
+            EXPECT_EQ(parse_san(b, w.c_str(), &m, &as_written), 1) << w;
+            EXPECT_FALSE(as_written) << w;
+            if (m == no_move) continue;
+            EXPECT_TRUE(generated(ml, ply, m)) << w << " gave " << text_of(m);
+            resolved++;
+        }
+    }
+    return resolved;
+}
+
 } // namespace
 
 TEST(MoveText, EveryLegalMoveOfThePerftPositionsReadsBack) {
@@ -272,4 +318,36 @@ TEST(MoveText, EveryLegalMoveOfThePerftPositionsReadsBack) {
         checked += check_round_trip(*b, *ml, 0, 2);
     }
     EXPECT_GT(checked, 20000);
+}
+
+TEST(MoveText, WordsResolvedOnTheBoardAreGeneratedMoves) {
+    auto cases = read_perft_cases();
+    if (cases.empty()) return; // the reader has said why
+    auto ml = std::make_unique<mlist>();
+    auto b = std::make_unique<board>();
+    int resolved = 0;
+    for (const perft_case& c : cases) {
+        SCOPED_TRACE(c.fen);
+        b->set_position(c.fen.c_str());
+        resolved += check_resolved_words(*b, *ml, 0);
+        for (int i = ml->first[0]; i < ml->first[1]; i++) {
+            if (!b->make_move(ml->moves[i])) continue;
+            resolved += check_resolved_words(*b, *ml, 1);
+            b->unmake_move();
+        }
+    }
+    EXPECT_GT(resolved, 20000);
+}
+
+// Castling and the long forms are taken as written, whatever the board.
+TEST(MoveText, CastlingAndLongFormsAreTakenAsWritten) {
+    auto b = std::make_unique<board>();
+    b->set_position(START);
+    for (const char* text :
+         {"O-O", "0-0-0", "o-o+", "Ng1-f3", "Nb1xa3", "e2-e4", "e7-e5", "Ke1-g1"}) {
+        move m;
+        bool as_written = false;
+        EXPECT_EQ(parse_san(*b, text, &m, &as_written), 1) << text;
+        EXPECT_TRUE(as_written) << text;
+    }
 }
