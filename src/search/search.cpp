@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdio>
 
-#include "movegen/clock.h"
 #include "search/move_order.h"
 #include "search/tt.h"
 
@@ -120,7 +119,7 @@ int search::think() {
     if (score_root_moves() == 1) single_reply = true;
     ml_->sort_root_moves();
     abort_search = 0;
-    search_start_ms = now_ms();
+    start_clock();
     deepen(root_in_check);
     // Stopped inside the first iteration's first move (a crowded position
     // and a clock near zero): the engine must still play a legal move.
@@ -236,7 +235,7 @@ move search::first_legal_root_move() {
 
 void search::print_thinking(int score, int depth, int64_t nodes_done) const {
     if (depth < FIRST_PRINTED_DEPTH) return;
-    const double t = now_ms() - search_start_ms;
+    const double t = seams.clock_ms() - search_start_ms;
     const bool uci = seams.uci_dialect && seams.uci_dialect();
     if (uci)
         printf("info depth %d seldepth %d time %.0f nodes %lld score cp %d pv ", depth, seldepth, t,

@@ -6,6 +6,7 @@
 
 #include "board/board.h"
 #include "eval/eval.h"
+#include "movegen/clock.h"
 #include "movegen/mlist.h"
 
 enum search_mode_code : int {
@@ -39,6 +40,7 @@ struct search_seams {
     // Null when no bitbases are loaded; true with the score when found.
     bool (*bitbase_probe)(const board& b, int* score) = nullptr;
     bool (*uci_dialect)() = nullptr; // thinking lines in the UCI form
+    double (*clock_ms)() = now_ms;   // the search's clock; tests put a stand-in here
 };
 extern search_seams seams;
 
@@ -125,6 +127,11 @@ class search {
     int capture_order_score(move m) const;
     bool poll();
     void keep_clock_reserve();
+    bool has_time_limit() const;
+    void restart_clock_countdown();
+    void start_clock();
+    bool clock_is_up();
+    bool budget_spent() const;
     void make_null(struct null_undo& u);
     void unmake_null(const struct null_undo& u);
 };
@@ -134,6 +141,7 @@ extern double search_start_ms;
 extern int iteration_depth;
 extern int seldepth;
 extern int poll_count;
+extern int clock_countdown; // nodes to the next look at the clock
 extern bool single_reply;
 extern move final_move; // best_move at the end of the last search
 

@@ -8,8 +8,9 @@
 #include "search/search.h"
 #include "search/tt.h"
 
-// Nodes between two looks at the clock and the input. The fuzz build looks
-// far more often, so that its timed searches end after a few hundred nodes.
+// Nodes between two looks at the input, and at the clock too. The fuzz
+// build looks far more often, so that its timed searches end after a few
+// hundred nodes.
 #ifdef KORVEL_POLL_INTERVAL
 constexpr int POLL_INTERVAL = KORVEL_POLL_INTERVAL;
 #else
@@ -85,13 +86,14 @@ int search::repetition_count() const {
 
 // True when the search must unwind now.
 bool search::poll() {
-    if (++poll_count <= POLL_INTERVAL - 1) return false;
-    if (time_is_up()) {
-        abort_search = 1;
-        return true;
+    if (++poll_count <= POLL_INTERVAL - 1) {
+        if (--clock_countdown > 0 || !clock_is_up()) return false;
+    } else if (!time_is_up()) {
+        poll_count = 0;
+        return false;
     }
-    poll_count = 0;
-    return false;
+    abort_search = 1;
+    return true;
 }
 
 void search::make_null(null_undo& u) {

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "movegen/clock.h"
 #include "search/search.h"
 
 constexpr double LEVEL_SAFETY = 0.95; // share of the clock a level budget may plan with
@@ -24,6 +23,12 @@ constexpr double RESERVE_MAX_MS = 1000;
 // A clock search plans to leave this many reserves after the increment, so
 // that a move whose trip costs a whole reserve still leaves the rest.
 constexpr double RESERVES_KEPT = 2;
+// A search with a time limit also looks at the clock between two polls of
+// the input: where nodes are slow (a bitbase that waits for the disk, a busy
+// processor), the poll's nodes alone can outlast the budget many times over.
+constexpr int CLOCK_CHECK_NODES = 1024;
+
+int clock_countdown = INT_MAX;
 
 namespace {
 
@@ -71,18 +76,44 @@ void search::allot_clock_time() {
     keep_clock_reserve();
 }
 
-// Waiting input stops every search; clock searches may overrun a large
-// budget while the next control is far away. Once told to stop, the search never looks at the input
+bool search::has_time_limit() const {
+    return search_mode != MODE_INFINITE && search_mode != MODE_DEPTH;
+}
+
+// Searches without a time limit never need the clock between two polls.
+void search::restart_clock_countdown() {
+    clock_countdown = has_time_limit() ? CLOCK_CHECK_NODES : INT_MAX;
+}
+
+void search::start_clock() {
+    search_start_ms = seams.clock_ms();
+    restart_clock_countdown();
+}
+
+// Waiting input stops every search. Once told to stop, the search never looks at the input
 // again: the shell would read and run the next line in the middle of the search.
 bool search::time_is_up() {
     if (think_state == 0) return true;
     if (seams.poll_input) seams.poll_input();
     if (think_state == 0) return true;
-    if (search_mode == MODE_INFINITE || search_mode == MODE_DEPTH) return false;
-    double t = now_ms() - search_start_ms;
+    return clock_is_up();
+}
+
+// Once the time is up the countdown stays spent, so every later node looks
+// again and stops too.
+bool search::clock_is_up() {
+    if (budget_spent()) return true;
+    restart_clock_countdown();
+    return false;
+}
+
+// Clock searches may overrun a large budget while the next control is far away.
+bool search::budget_spent() const {
+    if (!has_time_limit()) return false;
+    double t = seams.clock_ms() - search_start_ms;
     if (search_mode == MODE_FIXED_TIME) return t >= time_budget;
     if (t < time_budget) return false;
     if (t >= time_cap || moves_to_go <= FINAL_SPRINT_MOVES) return true;
-    if (now_ms() - search_start_ms >= OVERRUN_FACTOR * time_budget) return true;
+    if (seams.clock_ms() - search_start_ms >= OVERRUN_FACTOR * time_budget) return true;
     return time_budget <= OVERRUN_MIN_BUDGET;
 }
