@@ -34,6 +34,20 @@ std::vector<std::string> lines_of(piece_bytes in, size_t max_length = std::strin
 
 using lines = std::vector<std::string>;
 
+// The lines read back from a file that holds `text`.
+lines lines_of_file(const std::string& text) {
+    FILE* f = tmpfile();
+    if (!f) return {"(no temporary file)"};
+    fputs(text.c_str(), f);
+    rewind(f);
+    file_bytes in{f};
+    line_reader reader;
+    lines got;
+    for (std::string l; reader.read_text_line(in, l);) got.push_back(l);
+    fclose(f);
+    return got;
+}
+
 } // namespace
 
 TEST(LineReader, EveryLineEndAndNul) {
@@ -60,30 +74,12 @@ TEST(LineReader, CarriageReturnAndLineFeedInTwoPieces) {
 }
 
 TEST(LineReader, FileBytes) {
-    FILE* f = tmpfile();
-    ASSERT_NE(f, nullptr);
-    fputs("x\r\ny\rz\r", f);
-    rewind(f);
-    file_bytes in{f};
-    line_reader reader;
-    lines got;
-    for (std::string l; reader.read_text_line(in, l);) got.push_back(l);
-    fclose(f);
-    EXPECT_EQ(got, (lines{"x", "y", "z"}));
+    EXPECT_EQ(lines_of_file("x\r\ny\rz\r"), (lines{"x", "y", "z"}));
 }
 
 // A file is read in blocks of 64 KiB: a line and a line end may straddle
 // two blocks, and the last block is a short one.
 TEST(LineReader, FileBytesAcrossBlocks) {
-    FILE* f = tmpfile();
-    ASSERT_NE(f, nullptr);
     const std::string first(65535, 'a'), second(70000, 'b');
-    fputs((first + "\r\n" + second + "\nc").c_str(), f);
-    rewind(f);
-    file_bytes in{f};
-    line_reader reader;
-    lines got;
-    for (std::string l; reader.read_text_line(in, l);) got.push_back(l);
-    fclose(f);
-    EXPECT_EQ(got, (lines{first, second, "c"}));
+    EXPECT_EQ(lines_of_file(first + "\r\n" + second + "\nc"), (lines{first, second, "c"}));
 }
