@@ -1,6 +1,5 @@
 // King placement, the right to castle, the pawn shelter, and king safety:
 // shelter and enemy piece closeness weighed by the enemy's remaining material.
-#include <initializer_list>
 
 #include "eval/pst.h"
 #include "eval/terms.h"
@@ -44,22 +43,25 @@ int shelter(const board& b, const eval_state& st, int colour, int king) {
     return (st.pawn_files[colour] & (1 << file)) ? 0 : CENTRE_FILE_WITHOUT_PAWN;
 }
 
-void score_king(const board& b, eval_state& st, int colour) {
-    const int king = b.king_square(colour), enemy = colour ^ 1, sign = colour_sign(colour);
-    st.open += sign * pst_open[KING][pst_square(king, colour)];
-    st.end += sign * pst_end[KING][pst_square(king, colour)];
-    if (b.castle_rights & CASTLE_RIGHTS_OF[colour]) st.open += sign * CAN_CASTLE_OPEN;
-    if (b.piece_count(QUEEN, enemy) > 0 && b.castled[colour] == 1)
+// Written for a colour C given at compile time, so that its side's tables,
+// signs and flips are fixed in the code.
+template <int C> void score_king(const board& b, eval_state& st) {
+    const int king = b.king_square(C), enemy = C ^ 1, sign = colour_sign(C);
+    st.open += sign * pst_open[KING][pst_square(king, C)];
+    st.end += sign * pst_end[KING][pst_square(king, C)];
+    if (b.castle_rights & CASTLE_RIGHTS_OF[C]) st.open += sign * CAN_CASTLE_OPEN;
+    if (b.piece_count(QUEEN, enemy) > 0 && b.castled[C] == 1)
         st.open += sign * CASTLED_FACING_QUEEN_OPEN;
     // Each quotient is truncated on its own.
     const int danger = st.tropism[enemy];
-    st.open += sign * ((shelter(b, st, colour, king) - danger) * st.material_open[enemy] /
-                       SAFETY_SCALE_OPEN);
+    st.open +=
+        sign * ((shelter(b, st, C, king) - danger) * st.material_open[enemy] / SAFETY_SCALE_OPEN);
     st.end -= sign * (st.material_end[enemy] * danger / SAFETY_SCALE_END);
 }
 
 } // namespace
 
 void eval_kings(const board& b, eval_state& st) {
-    for (int colour : {WHITE, BLACK}) score_king(b, st, colour);
+    score_king<WHITE>(b, st);
+    score_king<BLACK>(b, st);
 }
