@@ -44,7 +44,7 @@ int shelter(const board& b, const eval_state& st, int colour, int king) {
 }
 
 // Written for a colour C given at compile time, so that its side's tables,
-// signs and flips are fixed in the code.
+// signs and flips are fixed in the code (see the piece terms for its gain).
 template <int C> void score_king(const board& b, eval_state& st) {
     const int king = b.king_square(C), enemy = C ^ 1, sign = colour_sign(C);
     st.open += sign * pst_open[KING][pst_square(king, C)];
