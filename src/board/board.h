@@ -134,6 +134,7 @@ class board {
     // The colour's pieces that the exchange counts on the square, by type;
     // returns how many.
     int count_attackers(int square, int colour, int (&found)[KING + 1]) const;
+    template <int C> int count_attackers_as(int square, int (&found)[KING + 1]) const;
     // make_move without castling, en passant square or key: the key stays that
     // of the position where the first light make was played. Undo only with
     // unmake_light. Castling moves are refused.
@@ -183,6 +184,7 @@ class board {
     void put_on(int colour, int type, int square);
 
     bool castle_path_safe(int from, int to) const;
+    template <int C> int see_as(int square) const;
     // The make and unmake of each side: C is the side that plays the move.
     template <int C> bool make_as(const move& m, int moving);
     template <int C, bool ODD> bool make_kind(const move& m, int moving);

@@ -91,6 +91,27 @@ TEST_F(SearchTest, QuiescenceOrderingFollowsTheThreshold) {
     EXPECT_EQ(score_of(PLY, pxn), 40000);
 }
 
+// Captures that share a square share its exchange, and captures by one piece
+// each get the exchange of their own square.
+TEST_F(SearchTest, QuiescenceExchangeScoresBelongToTheirSquares) {
+    for (const char* fen :
+         {"4k3/8/2p1p3/3p4/1N3N2/8/8/4K3 w - - 0 1", "4k3/1p6/2p1p3/3p4/1N1Q1N2/8/8/4K3 w - - 0 1",
+          "4k3/8/2n5/P2rP3/1Q1B4/8/8/4K3 b - - 0 1"}) {
+        set(fen);
+        ml->first[PLY] = 0;
+        ml->generate_captures(*b, PLY);
+        s->score_captures(PLY, 10000); // no victim is worth that: every capture asks the exchange
+        int judged = 0;
+        for (int i = ml->first[PLY]; i < ml->first[PLY + 1]; i++) {
+            const int loss = b->see(ml->moves[i].to);
+            const int expected = loss == 0 ? 40000 : 20000 + loss;
+            EXPECT_EQ(ml->scores[i], expected) << fen << " move " << i;
+            judged++;
+        }
+        EXPECT_GE(judged, 4) << fen;
+    }
+}
+
 TEST_F(SearchTest, RootScoresIgnoreKillersAndHistory) {
     set("4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1");
     const move stored = find("e1f1");
