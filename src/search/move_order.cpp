@@ -5,6 +5,16 @@
 #include "search/search.h"
 #include "search/tt.h"
 
+namespace {
+
+// The order of a capture judged by the exchange on its square.
+int exchange_score(const board& b, int square) {
+    const int s = b.see(square);
+    return s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
+}
+
+} // namespace
+
 // Captures of a dearer piece come first by the gain; even trades next; a
 // capture by a dearer piece is judged by the exchange on the square.
 int search::capture_order_score(move m) const {
@@ -12,8 +22,7 @@ int search::capture_order_score(move m) const {
     const int attacker = piece_value[b_->squares[m.from].piece];
     if (victim > attacker) return SCORE_GOOD_CAPTURE + victim - attacker;
     if (victim == attacker) return SCORE_GOOD_CAPTURE;
-    const int s = b_->see(m.to);
-    return s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
+    return exchange_score(*b_, m.to);
 }
 
 namespace {
@@ -135,8 +144,7 @@ void search::score_captures(int ply, int threshold) {
             } else {
                 if (!(judged & square_bit(m.to))) {
                     judged |= square_bit(m.to);
-                    const int s = b_->see(m.to);
-                    exchange_on[m.to] = s == 0 ? SCORE_GOOD_CAPTURE : SCORE_BAD_CAPTURE + s;
+                    exchange_on[m.to] = exchange_score(*b_, m.to);
                 }
                 score = exchange_on[m.to];
             }
