@@ -137,7 +137,8 @@ class board {
     template <int C> int count_attackers_as(int square, int (&found)[KING + 1]) const;
     // make_move without castling, en passant square or key: the key stays that
     // of the position where the first light make was played. Undo only with
-    // unmake_light. Castling moves are refused.
+    // unmake_light. Castling moves are refused. Defined in board/make_move.h,
+    // inline in the quiescence search.
     bool make_light(move m);
     void unmake_light();
 

@@ -1,6 +1,9 @@
 // The make and unmake of each side as inline templates. make_move.cpp
 // builds the board's entry points from them, and a caller that plays moves
 // in a tight loop for a side it knows (the perft walk) inlines them whole.
+// The light pair of the quiescence search, which plays captures and
+// promotions without the key, the en passant square and castling, is here
+// too.
 #pragma once
 
 #include <cassert>
@@ -257,4 +260,64 @@ template <int C> inline void board::unmake_move_as(const move& played) {
 template <int C> inline void board::unmake_move_as() {
     if (history_count <= 0) return;
     unmake_move_as<C>(history[history_count - 1].played);
+}
+
+// A mover that was not in check and did not move its king can only have
+// uncovered a line from its king through the square it left.
+template <int C>
+inline bool board::king_left_attacked(move m, int moving, bool was_in_check) const {
+    const int king = king_square(C);
+    if (king == NO_SQUARE) return false;
+    if (moving == KING || was_in_check || (m.flags & FLAG_EP)) return is_attacked(king, C ^ 1);
+    const int d = masks.direction_to[king][m.from];
+    if (d < 0) return false;
+    // The first piece out from the king along that line decides it.
+    const uint64_t(&by)[KING + 1] = piece_bits[C ^ 1];
+    const uint64_t sliders = by[QUEEN] | (d % 2 == 0 ? by[ROOK] : by[BISHOP]);
+    if (!(masks.ray[d][king] & sliders)) return false;
+    return sliders & first_on_ray(king, d, colour_bits[WHITE] | colour_bits[BLACK]);
+}
+
+// The quiescence search tries few moves in a position, so each is checked
+// along the one line it may have uncovered instead of by the pinned set.
+template <int C> inline bool board::make_light_as(move m, int moving) {
+    const bool was_in_check = in_check();
+    const undo_record& r = save_state<C>(m);
+    play<C, true>(m, moving, r.captured);
+    ep_square = NO_SQUARE;
+
+    if (king_left_attacked<C>(m, moving, was_in_check)) {
+        unmake_light();
+        return false;
+    }
+    last_move = m;
+#ifdef KORVEL_CHECKS
+    assert(board_ok(false));
+#endif
+    return true;
+}
+
+[[gnu::always_inline]] inline void board::unmake_light() {
+    if (history_count <= 0) return;
+    const undo_record& r = restore_state();
+    assert(!(r.played.flags & FLAG_CASTLE));
+    if (side_to_move == WHITE)
+        take_back<WHITE, true>(r.played, r);
+    else
+        take_back<BLACK, true>(r.played, r);
+#ifdef KORVEL_CHECKS
+    assert(board_ok(false));
+#endif
+}
+
+// The quiescence search never reads the key or the en passant square and
+// never castles, so the light make leaves them out. The pair is forced
+// inline into the quiescence search: buys bench 1.3 % of its instructions.
+[[gnu::always_inline]] inline bool board::make_light(move m) {
+    if (m.flags & FLAG_CASTLE) return false;
+    if (history_count >= HISTORY_SIZE || m.from == m.to) return false;
+    const int moving = squares[m.from].piece;
+    if (moving == EMPTY) return false;
+    return side_to_move == WHITE ? make_light_as<WHITE>(m, moving)
+                                 : make_light_as<BLACK>(m, moving);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "board/make_move.h"
 #include "search/move_order.h"
 #include "search/search.h"
 #include "search/tt.h"

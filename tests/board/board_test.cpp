@@ -8,6 +8,7 @@
 
 #include "board/board.h"
 #include "board/key_table.h"
+#include "board/make_move.h"
 #include "movegen/mlist.h"
 #include "shell/move_text.h"
 #include "support/board_snapshot.h"

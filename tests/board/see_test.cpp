@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "board/make_move.h"
 #include "movegen/mlist.h"
 #include "support/board_snapshot.h"
 #include "support/test_data.h"
