@@ -37,11 +37,6 @@ install(FILES ${KORVEL_DEBIAN_DIR}/copyright ${CMAKE_BINARY_DIR}/packaged/change
         DESTINATION share/doc/korvel ${KORVEL_DEBIAN_INSTALL})
 install(FILES ${CMAKE_SOURCE_DIR}/dist/korvel.cfg DESTINATION share/doc/korvel/examples
         ${KORVEL_DEBIAN_INSTALL})
-# xboard's list of installed engines. Its first line is the header xboard
-# reads before it takes the file (the same one Debian's fairymax.eng has):
-# the words are xboard's, and any other first line hides the engine.
-install(FILES ${KORVEL_DEBIAN_DIR}/korvel.eng DESTINATION share/games/plugins/xboard
-        ${KORVEL_DEBIAN_INSTALL})
 
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
